@@ -1,0 +1,39 @@
+#include "form_chargement.h"
+
+#include "app/forms/screens.h"
+#include "resources/resources.h"
+#include "screens/menu/form_choix_instruments.h"
+#include "screens/menu/form_noire.h"
+
+Form_chargement::Form_chargement()
+    : Form(QStringLiteral("Form_chargement"), 3990, 1710)
+    , Shape1(this, QStringLiteral("Shape1"), {0, 0, 3975, 1695}, 3)
+    , Label1(this, QStringLiteral("Label1"), QStringLiteral("Veuillez patienter pendant le chargement de Calivento"),
+             {1560, 240, 2040, 855},
+             {.fore = QColor(0, 0, 255), .align = Qt::AlignHCenter, .wrap = true,
+              .font = {.family = "Times New Roman", .points = 12}})
+    , Timer1(this, QStringLiteral("Timer1"), 10)
+{
+    setBackColor(forms::windowColor);
+    setMousePointer(forms::Pointer::Hourglass);
+    connect(&Timer1, &forms::Timer::tick, this, &Form_chargement::Timer1_Timer);
+}
+
+void Form_chargement::Form_Load()
+{
+    centreOnDesktop();
+    setPicture(resources::picture(QStringLiteral("Calivento"), 2));
+}
+
+void Form_chargement::Timer1_Timer()
+{
+    // Waits of 10, 9, ... 1 ms: the tenth tick hands over.
+    Timer1.setInterval(Timer1.Interval() - 1);
+    if (Timer1.Interval() >= 1)
+        return;
+    Timer1.setInterval(0);
+    Timer1.setEnabled(false);
+    forms::get<Form_noire>().Show();
+    forms::get<Form_choix_instruments>().Show();
+    Unload();
+}

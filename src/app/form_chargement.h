@@ -1,0 +1,23 @@
+#pragma once
+
+#include "app/forms/form.h"
+#include "app/forms/image.h"
+#include "app/forms/label.h"
+#include "app/forms/shape.h"
+#include "app/forms/timer.h"
+
+// The loading screen: the mascot, a line asking to wait, and a short countdown before the
+// backdrop and the menu take over.
+class Form_chargement : public forms::Form
+{
+    Q_OBJECT
+public:
+    Form_chargement();
+
+    void Form_Load() override;
+    void Timer1_Timer();
+
+    forms::Shape Shape1;
+    forms::Label Label1;
+    forms::Timer Timer1;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <Qt>
+
+namespace forms {
+
+// Windows virtual-key code of a Qt key, 0 when the game has no use for it.
+int windowsKeyCode(int qtKey);
+
+// Shift state as the game's key handlers read it: 1 Shift, 2 Ctrl, 4 Alt.
+int shiftState(Qt::KeyboardModifiers modifiers);
+
+namespace vk {
+inline constexpr int Escape = 27;
+inline constexpr int F1 = 112;
+inline constexpr int F12 = 123;
+} // namespace vk
+
+} // namespace forms

@@ -1,0 +1,21 @@
+#include "look.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace forms {
+
+QFont makeFont(const FontSpec &spec)
+{
+    const bool serif = std::strcmp(spec.family, "Times New Roman") == 0;
+    QFont font(serif ? QStringLiteral("Liberation Serif") : QStringLiteral("Liberation Sans"));
+    font.setStyleHint(serif ? QFont::Serif : QFont::SansSerif);
+    // Pixel sizes keep the designed layout whatever DPI the display reports.
+    font.setPixelSize(static_cast<int>(std::lround(spec.points * 96.0 / 72.0)));
+    font.setBold(spec.bold);
+    font.setItalic(spec.italic);
+    font.setUnderline(spec.underline);
+    return font;
+}
+
+} // namespace forms

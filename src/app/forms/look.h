@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+namespace forms {
+
+// Text style of a control. Sizes are typographic points at 96 dpi, as the screens are designed.
+struct FontSpec {
+    const char *family = "Times New Roman";
+    double points = 12.0;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+};
+
+// The font for a spec, with the free metric-compatible substitutes for the classic Windows faces.
+QFont makeFont(const FontSpec &spec);
+
+// Colours written the Windows way, 0x00BBGGRR.
+constexpr QRgb fromColorRef(unsigned colorRef)
+{
+    return qRgb(colorRef & 0xFF, (colorRef >> 8) & 0xFF, (colorRef >> 16) & 0xFF);
+}
+
+inline const QColor windowColor{255, 255, 255};
+inline const QColor windowTextColor{0, 0, 0};
+
+} // namespace forms

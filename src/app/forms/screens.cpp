@@ -1,0 +1,42 @@
+#include "screens.h"
+
+#include <algorithm>
+
+namespace forms {
+
+Screens &Screens::instance()
+{
+    static Screens screens;
+    return screens;
+}
+
+Form *Screens::find(std::type_index type) const
+{
+    auto it = std::find_if(m_loaded.begin(), m_loaded.end(), [&](const Entry &e) { return e.type == type; });
+    return it == m_loaded.end() ? nullptr : it->form;
+}
+
+void Screens::unload(Form *form)
+{
+    auto owned = [&] {
+        return std::find_if(m_loaded.begin(), m_loaded.end(), [&](const Entry &e) { return e.form == form; });
+    };
+    if (owned() == m_loaded.end())
+        return;
+    form->Form_Unload();
+    // Form_Unload may itself have unloaded other screens; look the entry up again.
+    if (auto it = owned(); it != m_loaded.end())
+        m_loaded.erase(it);
+    form->hide();
+    form->deleteLater();
+    if (m_loaded.empty())
+        emit lastUnloaded();
+}
+
+void Screens::unloadAll()
+{
+    while (!m_loaded.empty())
+        unload(m_loaded.back().form);
+}
+
+} // namespace forms

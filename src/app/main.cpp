@@ -1,0 +1,22 @@
+#include "app/form_chargement.h"
+#include "app/forms/screens.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("calivento"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Calivento"));
+    QApplication::setDesktopFileName(QStringLiteral("fr.calivento.Calivento"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
+    // The program ends when its last screen is unloaded, not when a window closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(&forms::Screens::instance(), &forms::Screens::lastUnloaded, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
+
+    forms::get<Form_chargement>().Show();
+    const int status = QApplication::exec();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return status;
+}

@@ -1,0 +1,54 @@
+// Sound, taskbar and browser on Windows, through the system's own calls.
+#include "platform.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+namespace platform {
+
+namespace {
+
+class PlaySoundEffects final : public Sound
+{
+public:
+    void play(SoundId id) override
+    {
+        // SND_RESOURCE | SND_ASYNC: the WAVE resource of our own module, returning at once.
+        PlaySoundA(MAKEINTRESOURCEA(static_cast<int>(id)), GetModuleHandleA(nullptr), 0x40005);
+    }
+};
+
+class ShellTaskbar final : public Taskbar
+{
+public:
+    void hide() override { SetWindowPos(FindWindowA("Shell_traywnd", ""), nullptr, 0, 0, 0, 0, 0x0080); }
+    void show() override { SetWindowPos(FindWindowA("Shell_traywnd", ""), nullptr, 0, 0, 0, 0, 0x0040); }
+};
+
+class RegistryBrowser final : public Browser
+{
+public:
+    QString command() override
+    {
+        HKEY key = nullptr;
+        QString answer;
+        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "HTTP\\Shell\\Open\\command", 0, 0xF003F, &key) == 0) {
+            char buffer[255];
+            memset(buffer, ' ', sizeof buffer);
+            DWORD size = 255;
+            DWORD type = 1;
+            if (RegQueryValueExA(key, "", nullptr, &type, reinterpret_cast<BYTE *>(buffer), &size) == 0 && size > 0)
+                answer = stripQuotes(QString::fromLocal8Bit(buffer, static_cast<int>(size) - 1));
+        }
+        RegCloseKey(key);
+        return answer;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<Sound> nativeSound() { return std::make_unique<PlaySoundEffects>(); }
+std::unique_ptr<Taskbar> nativeTaskbar() { return std::make_unique<ShellTaskbar>(); }
+std::unique_ptr<Browser> nativeBrowser() { return std::make_unique<RegistryBrowser>(); }
+
+} // namespace platform

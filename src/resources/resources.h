@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QPixmap>
+#include <QString>
+
+// The pictures carried inside the program. Each is decoded once per run, straight from memory,
+// and then shared: handing a picture to a control copies nothing.
+namespace resources {
+
+// A picture resource by type and number: ("Fond", 1) the background, ("Calivento", 2) the
+// mascot of the loading screen. Type names are matched without regard to case.
+QPixmap picture(const QString &type, int id);
+
+// A picture of a screen's design by its file name: an instrument ("violon"), a metronome pose
+// ("metronome_gauche"), the menu's mascot, the hand cursor.
+QPixmap design(const QString &name);
+
+// How many pictures have been decoded so far in this run.
+int decodeCount();
+
+} // namespace resources

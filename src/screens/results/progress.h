@@ -1,0 +1,46 @@
+#pragma once
+
+#include "screens/game/games.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// The saved progress: one small text file per game holding how many of its levels are open.
+namespace progress {
+
+// The first whole number of a file's content, read as a text-field reader does: leading spaces
+// and line ends skipped, the number ending at a comma, a space, a line end or the end. Nothing
+// when there is no number there or it does not fit in 32 bits.
+std::optional<int> firstNumber(const QByteArray &content);
+
+// The open levels that a stored value stands for: 1 to 3, or nothing for any other value.
+std::optional<int> openLevels(std::optional<int> stored);
+
+// What a win writes: winning the highest open level opens the next one, nothing ever goes down.
+int afterWin(int stored, int levelWon);
+
+// The files, in a folder relative to the current one unless told otherwise.
+class Store
+{
+public:
+    explicit Store(QString folder = QStringLiteral("niveaux"));
+
+    QString path(game::GameId id) const;
+
+    // The open levels of a game. A missing file is created holding 1 (and the folder with it,
+    // when it can be); an unreadable or garbled file reads as nothing and is left alone.
+    std::optional<int> read(game::GameId id) const;
+
+    // Records a win. The file is replaced atomically: a crash or a full disk leaves either the
+    // old or the new content. Returns false when it could not be written.
+    bool recordWin(game::GameId id, int levelWon) const;
+
+    // Writes the value as the game does: the digit, then CR LF.
+    bool write(game::GameId id, int value) const;
+
+private:
+    QString m_folder;
+};
+
+} // namespace progress

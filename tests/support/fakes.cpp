@@ -1,0 +1,29 @@
+#include "fakes.h"
+
+#include "app/forms/screens.h"
+
+#include <QCoreApplication>
+
+namespace fakes {
+
+Platform install()
+{
+    Platform p{new Sound, new Taskbar, new Browser, new Launcher, new Clock, new Random, new Dialogs};
+    platform::Services &s = platform::services();
+    s.sound.reset(p.sound);
+    s.taskbar.reset(p.taskbar);
+    s.browser.reset(p.browser);
+    s.launcher.reset(p.launcher);
+    s.clock.reset(p.clock);
+    s.random.reset(p.random);
+    s.dialogs.reset(p.dialogs);
+    return p;
+}
+
+void unloadAllScreens()
+{
+    forms::Screens::instance().unloadAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace fakes

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "app/platform/platform.h"
+
+#include <QList>
+#include <QStringList>
+#include <QTime>
+
+// Stand-ins for the computer's services, installed by tests.
+namespace fakes {
+
+struct Sound : platform::Sound {
+    QList<platform::SoundId> played;
+    void play(platform::SoundId id) override { played.append(id); }
+};
+
+struct Taskbar : platform::Taskbar {
+    QStringList calls;
+    void hide() override { calls << QStringLiteral("hide"); }
+    void show() override { calls << QStringLiteral("show"); }
+};
+
+struct Browser : platform::Browser {
+    QString answer;
+    int lookups = 0;
+    QString command() override { ++lookups; return answer; }
+};
+
+struct Launcher : platform::Launcher {
+    QStringList started;
+    void start(const QString &commandLine) override { started << commandLine; }
+};
+
+struct Clock : platform::Clock {
+    QTime now{10, 0, 0};
+    QTime timeOfDay() override { return now; }
+};
+
+// Plays back a fixed list of values, round and round; reseeding starts it over.
+struct Random : platform::Random {
+    QList<float> values{0.5f};
+    int next_ = 0;
+    int reseeds = 0;
+    void reseed() override { ++reseeds; }
+    float next() override { return values[next_++ % values.size()]; }
+};
+
+struct Dialogs : platform::Dialogs {
+    QStringList shown;  // "title|text"
+    void exclamation(QWidget *, const QString &title, const QString &text) override
+    {
+        shown << title + QLatin1Char('|') + text;
+    }
+};
+
+// Every service faked at once; pointers stay valid until the next install().
+struct Platform {
+    Sound *sound;
+    Taskbar *taskbar;
+    Browser *browser;
+    Launcher *launcher;
+    Clock *clock;
+    Random *random;
+    Dialogs *dialogs;
+};
+Platform install();
+
+// Unloads every screen and lets their deferred deletion run.
+void unloadAllScreens();
+
+} // namespace fakes
