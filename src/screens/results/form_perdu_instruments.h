@@ -1,12 +1,17 @@
 #pragma once
 
-#include "app/forms/form.h"
-#include "app/forms/label.h"
+#include "result_screen.h"
 
-// The lose screen.
-class Form_Perdu_instruments : public forms::Form
+// The lose screen: the points ran out.
+class Form_Perdu_instruments : public ResultScreen
 {
     Q_OBJECT
 public:
     Form_Perdu_instruments();
+
+    void Form_Load() override;
+
+    forms::Label Label3;
+    forms::Label Label1;
+    forms::Label Label2;
 };
