@@ -52,7 +52,10 @@ void Form::Form_KeyDown(int, int) {}
 void Form::Show()
 {
     show();
-    raise();
+    // The headless platform has no stacking of windows to change.
+    static const bool stacked = QGuiApplication::platformName() != QLatin1String("offscreen");
+    if (stacked)
+        raise();
     activateWindow();
     setFocus(Qt::ActiveWindowFocusReason);
 }

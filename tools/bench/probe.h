@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
+#include <QObject>
+#include <QWidget>
+#include <cstdio>
+
+// Ends the process at the first paint of the named window, printing its peak memory (kB).
+class FirstPaintProbe : public QObject
+{
+public:
+    explicit FirstPaintProbe(QString window) : m_window(std::move(window)) {}
+
+    static long peakKilobytes()
+    {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            return -1;
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').value(0).toLong();
+        return -1;
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && watched->objectName() == m_window) {
+            std::printf("painted %ld\n", peakKilobytes());
+            std::fflush(stdout);
+            std::_Exit(0);
+        }
+        return false;
+    }
+
+private:
+    QString m_window;
+};

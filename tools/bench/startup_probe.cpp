@@ -1,0 +1,16 @@
+// The game's own start, unchanged, ending at the menu's first paint.
+#include "app/form_chargement.h"
+#include "app/forms/screens.h"
+#include "probe.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    FirstPaintProbe probe(QStringLiteral("Form_choix_instruments"));
+    app.installEventFilter(&probe);
+    forms::get<Form_chargement>().Show();
+    return app.exec();
+}
