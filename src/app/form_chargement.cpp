@@ -9,7 +9,8 @@ Form_chargement::Form_chargement()
     : Form(QStringLiteral("Form_chargement"), 3990, 1710)
     , Shape1(this, QStringLiteral("Shape1"), {0, 0, 3975, 1695}, 3)
     , Label1(this, QStringLiteral("Label1"), QStringLiteral("Veuillez patienter pendant le chargement de Calivento"),
-             {1560, 240, 2040, 855},
+             // Tall enough for the four lines the message wraps to.
+             {1560, 240, 2040, 1140},
              {.fore = QColor(0, 0, 255), .align = Qt::AlignHCenter, .wrap = true,
               .font = {.family = "Times New Roman", .points = 12}})
     , Timer1(this, QStringLiteral("Timer1"), 10)

@@ -48,7 +48,8 @@ Form_help::Form_help()
                     {1800, 7080, 8415, 375},
                     {.fore = darkRed, .align = Qt::AlignHCenter, .font = {.points = 10}})
     , Command_retour(this, QStringLiteral("Command_retour"), QStringLiteral("Retour"), {0, 8640, 975, 375}, command)
-    , Label2(this, QStringLiteral("Label2"), QString::fromLatin1(webAddress), {9720, 8640, 2295, 375}, command)
+    , Label2(this, QStringLiteral("Label2"), QString::fromLatin1(webAddress).section(QLatin1Char('/'), 2),
+             {9720, 8640, 2295, 375}, command)
     , instruments(this, QStringLiteral("instruments"), QStringLiteral("instruments"), {12600, 4440, 855, 375},
                   paragraph)
 {

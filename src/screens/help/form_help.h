@@ -29,7 +29,7 @@ public:
     forms::Label Label2;
     forms::Label instruments;  // hidden flag: visible while opened from the game
 
-    static constexpr const char *webAddress = "www.calivento.example";
+    static constexpr const char *webAddress = "https://calivento.example";
 
 private:
     QString m_browserCommand;
