@@ -56,6 +56,8 @@ void Form::Show()
     static const bool stacked = QGuiApplication::platformName() != QLatin1String("offscreen");
     if (stacked)
         raise();
+    if (windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus))
+        return;
     activateWindow();
     setFocus(Qt::ActiveWindowFocusReason);
 }

@@ -1,6 +1,11 @@
 #include "form_noire.h"
 
 #include "app/forms/keys.h"
+#include "app/forms/screens.h"
+#include "form_choix_instruments.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include "app/forms/look.h"
 
 #include <QGuiApplication>
@@ -11,6 +16,8 @@ Form_noire::Form_noire()
 {
     setBackColor(QColor(0, 0, 0));
     setFocusPolicy(Qt::NoFocus);
+    // A click on the backdrop must not take the keyboard from the menu.
+    setWindowFlag(Qt::WindowDoesNotAcceptFocus);
 }
 
 void Form_noire::Form_Load()
@@ -25,6 +32,25 @@ void Form_noire::coverDesktop()
         setGeometry(screen->geometry());
     // Under a window manager, full screen also lifts it over the desktop's panels.
     setWindowState(Qt::WindowFullScreen);
+}
+
+void Form_noire::mousePressEvent(QMouseEvent *)
+{
+    // A window manager raises what is clicked: the backdrop goes straight back behind the screens.
+    lower();
+}
+
+void Form_noire::keyPressEvent(QKeyEvent *event)
+{
+    // Should the backdrop ever hold the keyboard, the keys still reach the menu.
+    if (forms::isLoaded<Form_choix_instruments>()) {
+        Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
+        if (menu.isEnabled() && menu.isVisible()) {
+            QCoreApplication::sendEvent(&menu, event);
+            return;
+        }
+    }
+    Form::keyPressEvent(event);
 }
 
 namespace backdrop {

@@ -16,6 +16,10 @@ public:
 
     // Covers the whole desktop; a window manager may also be asked to keep it full screen.
     void coverDesktop();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 };
 
 // The backdrop colours of the menu's keys F2 to F11, as 0x00BBGGRR values; F12 hides it.
