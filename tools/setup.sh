@@ -11,6 +11,9 @@ packages=(
 if [ "${1:-}" = "--test" ]; then
   packages+=(xvfb xauth desktop-file-utils appstream valgrind clang)
 fi
+if [ "${1:-}" = "--deb" ]; then
+  packages+=(dpkg-dev file)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
