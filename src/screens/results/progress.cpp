@@ -89,8 +89,12 @@ bool Store::write(game::GameId id, int value) const
     if (!file.open(QIODevice::WriteOnly))
         return false;
     const QByteArray content = QByteArray::number(value) + "\r\n";
-    if (file.write(content) != content.size())
+    // The write is buffered until the commit, and a commit whose buffer could not be written
+    // (full disk) would still replace the file, with nothing: the flush shows the failure first.
+    if (file.write(content) != content.size() || !file.flush()) {
+        file.cancelWriting();
         return false;
+    }
     return file.commit();
 }
 
