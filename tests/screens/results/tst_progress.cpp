@@ -3,8 +3,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using game::GameId;
@@ -26,6 +31,104 @@ bool runningAsRoot()
 {
     return geteuid() == 0;
 }
+
+// Root writes through read-only permissions, so as root a permission case runs again in a child
+// as the unprivileged "nobody". Returns false when that cannot be done here.
+bool runAsNobody(const char *testFunction, QString *output)
+{
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    if (setpriv.isEmpty())
+        return false;
+    const QStringList drop{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                           QStringLiteral("--clear-groups")};
+    const QString self = QCoreApplication::applicationFilePath();
+    QProcess probe;
+    probe.start(setpriv, drop + QStringList{QStringLiteral("test"), QStringLiteral("-x"), self});
+    if (!probe.waitForFinished() || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
+        return false;  // the test program lies where nobody cannot reach it
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TMPDIR"), QStringLiteral("/tmp"));
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(setpriv, drop + QStringList{self, QString::fromLatin1(testFunction)});
+    child.waitForFinished(120000);
+    *output = QString::fromLocal8Bit(child.readAll());
+    return true;
+}
+
+#define UNPRIVILEGED_ONLY()                                                                          \
+    do {                                                                                             \
+        if (runningAsRoot()) {                                                                       \
+            QString output;                                                                          \
+            if (!runAsNobody(QTest::currentTestFunction(), &output))                                 \
+                QSKIP("running as root and cannot switch to an unprivileged user");                  \
+            QVERIFY2(output.contains(QLatin1String("Totals: ")) && output.contains(QLatin1String(" 0 failed")) \
+                         && !output.contains(QLatin1String("SKIP")),                                \
+                     qPrintable(output));                                                            \
+            return;                                                                                  \
+        }                                                                                            \
+    } while (false)
+
+// A tiny file system that fills up, mounted over a folder while the test needs it.
+class TinyDisk
+{
+public:
+    explicit TinyDisk(const QString &where)
+        : m_where(where.toLocal8Bit())
+    {
+        m_mounted = mount("calivento-test", m_where.constData(), "tmpfs", MS_NOSUID | MS_NODEV,
+                          "size=64k,nr_inodes=64") == 0;
+    }
+    ~TinyDisk()
+    {
+        if (m_mounted)
+            umount2(m_where.constData(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+
+    // Writes filler until the disk refuses another byte.
+    static void fill(const QString &folder)
+    {
+        QFile filler(folder + QStringLiteral("/filler"));
+        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return;
+        const QByteArray block(512, 'x');
+        while (filler.write(block) > 0) {
+        }
+        const QByteArray byte(1, 'x');
+        while (filler.write(byte) > 0) {
+        }
+    }
+
+private:
+    QByteArray m_where;
+    bool m_mounted = false;
+};
+
+// No file may grow past its current size in this process while it lives.
+class NoFileGrowth
+{
+public:
+    NoFileGrowth()
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit none = m_old;
+        none.rlim_cur = 0;
+        setrlimit(RLIMIT_FSIZE, &none);
+    }
+    ~NoFileGrowth()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
 } // namespace
 
 class TestProgress : public QObject
@@ -135,8 +238,7 @@ private slots:
 
     void readOnlyFolderNeverStopsPlay()
     {
-        if (runningAsRoot())
-            QSKIP("root writes through read-only permissions");
+        UNPRIVILEGED_ONLY();
         QTemporaryDir dir;
         const Store store(dir.path());
         put(store.path(GameId::Tous), "2\r\n");
@@ -150,16 +252,84 @@ private slots:
 
     void readOnlyFileKeepsItsContent()
     {
-        if (runningAsRoot())
-            QSKIP("root writes through read-only permissions");
+        UNPRIVILEGED_ONLY();
         QTemporaryDir dir;
         const Store store(dir.path());
         put(store.path(GameId::Vents), "1\r\n");
         QFile::setPermissions(store.path(GameId::Vents), QFileDevice::ReadOwner);
         QCOMPARE(store.read(GameId::Vents), std::optional<int>(1));
-        // The replacement is atomic: with the folder writable it still goes through.
-        QVERIFY(store.recordWin(GameId::Vents, 1));
-        QCOMPARE(contentOf(store.path(GameId::Vents)), QByteArray("2\r\n"));
+        // A file the player made read-only stays as it is, even with the folder writable.
+        QVERIFY(!store.recordWin(GameId::Vents, 1));
+        QCOMPARE(contentOf(store.path(GameId::Vents)), QByteArray("1\r\n"));
+        QCOMPARE(store.read(GameId::Vents), std::optional<int>(1));
+    }
+
+    void unreadableFileReadsAsNothingAndSurvivesAWin()
+    {
+        UNPRIVILEGED_ONLY();
+        QTemporaryDir dir;
+        const Store store(dir.path());
+        put(store.path(GameId::Percussions), "3\r\n");
+        QFile::setPermissions(store.path(GameId::Percussions), QFileDevice::WriteOwner);
+        QCOMPARE(store.read(GameId::Percussions), std::nullopt);
+        // Unreadable counts as fresh: the win opens level 2; the file keeps its permissions.
+        QVERIFY(store.recordWin(GameId::Percussions, 1));
+        QCOMPARE(contentOf(store.path(GameId::Percussions)), QByteArray("<unreadable>"));
+        QFile::setPermissions(store.path(GameId::Percussions), QFileDevice::ReadOwner);
+        QCOMPARE(contentOf(store.path(GameId::Percussions)), QByteArray("2\r\n"));
+    }
+
+    void unreadableFolderLeavesLevelOneOpen()
+    {
+        UNPRIVILEGED_ONLY();
+        QTemporaryDir dir;
+        const Store store(dir.filePath(QStringLiteral("niveaux")));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("niveaux")));
+        put(store.path(GameId::Cordes), "3\r\n");
+        QFile::setPermissions(dir.filePath(QStringLiteral("niveaux")), QFileDevice::WriteOwner);
+        // The file cannot even be seen: it is taken as missing, and cannot be created either.
+        QCOMPARE(store.read(GameId::Cordes), std::optional<int>(1));
+        QVERIFY(!store.recordWin(GameId::Cordes, 1));
+        QFile::setPermissions(dir.filePath(QStringLiteral("niveaux")),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QCOMPARE(contentOf(store.path(GameId::Cordes)), QByteArray("3\r\n"));
+    }
+
+    void aWriteThatCannotBeDoneKeepsTheOldContent_data()
+    {
+        QTest::addColumn<bool>("tinyDisk");
+        QTest::newRow("full disk") << true;
+        QTest::newRow("no room to grow a file") << false;
+    }
+    void aWriteThatCannotBeDoneKeepsTheOldContent()
+    {
+        QFETCH(bool, tinyDisk);
+        QTemporaryDir dir;
+        std::optional<TinyDisk> disk;
+        if (tinyDisk) {
+            disk.emplace(dir.path());
+            if (!disk->mounted())
+                QSKIP("cannot mount a tiny file system here (needs root)");
+        }
+        const Store store(dir.path());
+        put(store.path(GameId::Tous), "2\r\n");
+        std::optional<NoFileGrowth> limit;
+        if (tinyDisk)
+            TinyDisk::fill(dir.path());
+        else
+            limit.emplace();
+
+        QVERIFY(!store.recordWin(GameId::Tous, 2));
+        QCOMPARE(contentOf(store.path(GameId::Tous)), QByteArray("2\r\n"));
+        QCOMPARE(store.read(GameId::Tous), std::optional<int>(2));
+        // A missing file cannot be created: level 1 is open all the same, and no empty file is left
+        // for the next start to stumble on.
+        QCOMPARE(store.read(GameId::Familles), std::optional<int>(1));
+        QVERIFY(!QFile::exists(store.path(GameId::Familles)));
+        // Nothing half-written lies about.
+        const QStringList left = QDir(dir.path()).entryList(QDir::Files);
+        QCOMPARE(left, tinyDisk ? QStringList({QStringLiteral("filler"), QStringLiteral("tinstr.nvl")})
+                                : QStringList{QStringLiteral("tinstr.nvl")});
     }
 };
 
