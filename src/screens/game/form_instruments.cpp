@@ -344,10 +344,12 @@ void Form_instruments::Command_compteur_Click()
 }
 
 // Pressed when help opens and again when it closes: the stopwatch goes on from what it showed,
-// and the time spent in help is not counted.
+// and the time spent in help is not counted. The display follows the new origin at once, so
+// that a return within the same second reads a text that matches it.
 void Form_instruments::command_stop_Click()
 {
     temps_depart = game::rebased(Text_temps.Caption(), platform::services().clock->timeOfDay(), temps_depart);
+    Timer2_Timer();
 }
 
 void Form_instruments::Command_visible_Click()
