@@ -28,8 +28,9 @@ std::optional<int> firstNumber(const QByteArray &content)
         ++tokenEnd;
     if (p == tokenEnd)
         return std::nullopt;
-    if (*p == '+')
-        ++p;
+    // from_chars takes a minus but no plus; a plus then takes no second sign.
+    if (*p == '+' && ++p != tokenEnd && *p == '-')
+        return std::nullopt;
     int value = 0;
     const auto [rest, error] = std::from_chars(p, tokenEnd, value);
     if (error != std::errc() || rest != tokenEnd)

@@ -146,6 +146,7 @@ private slots:
         QTest::newRow("comma ends it") << QByteArray("2,3") << 2;
         QTest::newRow("negative") << QByteArray("-1") << -1;
         QTest::newRow("plus sign") << QByteArray("+3") << 3;
+        QTest::newRow("two signs") << QByteArray("+-3") << -999;
         QTest::newRow("empty") << QByteArray() << -999;
         QTest::newRow("only spaces") << QByteArray(" \r\n ") << -999;
         QTest::newRow("letters") << QByteArray("abc") << -999;
