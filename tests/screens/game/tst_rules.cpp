@@ -1,4 +1,4 @@
-// The rules of a round, without any window: the countdown, the scatter and the stopwatch.
+// The rules of a round, without any window: the countdown, the scatter and the stopwatch text.
 #include "screens/game/rules.h"
 #include "support/fakes.h"
 
@@ -172,29 +172,6 @@ private slots:
         QFETCH(QTime, now);
         QFETCH(QString, shown);
         QCOMPARE(game::elapsedText(now, start), shown);
-    }
-
-    void rebaseAroundHelp_data()
-    {
-        QTest::addColumn<QString>("shownAtOpening");
-        QTest::addColumn<QString>("fiveSecondsAfterReturn");
-        QTest::newRow("1:23 shown") << "00:01:23"
-                                    << "00:01:28";
-        QTest::newRow("nothing shown yet") << "0"
-                                           << "00:00:05";
-    }
-    void rebaseAroundHelp()
-    {
-        QFETCH(QString, shownAtOpening);
-        QFETCH(QString, fiveSecondsAfterReturn);
-        const QTime opened(14, 30, 0);
-        // The origin that the display was computed from at the opening.
-        QTime origin = shownAtOpening == QStringLiteral("0") ? opened : opened.addSecs(-83);
-        origin = game::rebased(shownAtOpening, opened, origin);
-        // Two minutes in help, the stopwatch still ticking.
-        const QTime back = opened.addSecs(120);
-        origin = game::rebased(game::elapsedText(back, origin), back, origin);
-        QCOMPARE(game::elapsedText(back.addSecs(5), origin), fiveSecondsAfterReturn);
     }
 };
 
