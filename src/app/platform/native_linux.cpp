@@ -1,6 +1,7 @@
 // Sound, taskbar and browser on Linux and other free desktops.
 #include "platform.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 #include <QSoundEffect>
 #include <QStandardPaths>
@@ -14,6 +15,18 @@ namespace {
 class SoundEffects final : public Sound
 {
 public:
+    // The effects must go while the application still exists: they post events as they die.
+    SoundEffects()
+    {
+        s_current = this;
+        qAddPostRoutine(releaseEffects);
+    }
+    ~SoundEffects() override
+    {
+        qRemovePostRoutine(releaseEffects);
+        s_current = nullptr;
+    }
+
     void play(SoundId id) override
     {
         for (auto &[other, effect] : m_effects)
@@ -36,6 +49,13 @@ private:
         return *slot;
     }
 
+    static void releaseEffects()
+    {
+        if (s_current)
+            s_current->m_effects.clear();
+    }
+
+    static inline SoundEffects *s_current = nullptr;
     std::map<SoundId, std::unique_ptr<QSoundEffect>> m_effects;
 };
 
