@@ -30,13 +30,12 @@ struct WindowsShown : QObject {
 class TestStartup : public QObject
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
 
 private slots:
     void init()
     {
         fakes::install();
-        QDir::setCurrent(m_dir.path());
+        fakes::enterEmptyFolder();
     }
     void cleanup() { fakes::unloadAllScreens(); }
 

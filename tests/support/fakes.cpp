@@ -3,6 +3,9 @@
 #include "app/forms/screens.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <memory>
 
 namespace fakes {
 
@@ -24,6 +27,13 @@ void unloadAllScreens()
 {
     forms::Screens::instance().unloadAll();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void enterEmptyFolder()
+{
+    static std::unique_ptr<QTemporaryDir> folder;
+    folder = std::make_unique<QTemporaryDir>();
+    QDir::setCurrent(folder->path());
 }
 
 } // namespace fakes

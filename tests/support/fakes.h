@@ -68,4 +68,8 @@ Platform install();
 // Unloads every screen and lets their deferred deletion run.
 void unloadAllScreens();
 
+// Moves into a new, empty current folder, where the game keeps its progress files; the previous
+// one is removed.
+void enterEmptyFolder();
+
 } // namespace fakes

@@ -59,14 +59,13 @@ void drop(Form_instruments &f, const QString &dragged, const char *on)
 class TestGameScreen : public QObject
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
     fakes::Platform m_fake{};
 
 private slots:
     void init()
     {
         m_fake = fakes::install();
-        QDir::setCurrent(m_dir.path()); // the win screen writes the progress files
+        fakes::enterEmptyFolder(); // the win screen writes the progress files
     }
     void cleanup() { fakes::unloadAllScreens(); }
 

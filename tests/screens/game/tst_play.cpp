@@ -45,7 +45,6 @@ int count(const QList<platform::SoundId> &played, platform::SoundId id)
 class TestPlay : public QObject
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
     fakes::Platform m_fake{};
 
     // Clicks "Niveau 1" of the game in the menu.
@@ -64,9 +63,7 @@ private slots:
     {
         m_fake = fakes::install();
         m_fake.random->values = {0.12f, 0.83f, 0.47f, 0.05f, 0.66f, 0.31f, 0.94f};
-        QDir(m_dir.path()).removeRecursively();
-        QDir().mkpath(m_dir.path());
-        QDir::setCurrent(m_dir.path()); // the menu reads and writes ./niveaux
+        fakes::enterEmptyFolder(); // the menu reads and writes ./niveaux
     }
     void cleanup() { fakes::unloadAllScreens(); }
 

@@ -40,16 +40,13 @@ QString enabledLevels(Form_choix_instruments &menu)
 class TestMenu : public QObject
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
     fakes::Platform m_fake{};
 
 private slots:
     void init()
     {
         m_fake = fakes::install();
-        QDir(m_dir.path()).removeRecursively();
-        QDir().mkpath(m_dir.path());
-        QDir::setCurrent(m_dir.path());
+        fakes::enterEmptyFolder();
     }
     void cleanup() { fakes::unloadAllScreens(); }
 

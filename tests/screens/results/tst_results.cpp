@@ -35,16 +35,13 @@ Form_instruments &play(GameId id, int level)
 class TestResults : public QObject
 {
     Q_OBJECT
-    QTemporaryDir m_dir;
     fakes::Platform m_fake{};
 
 private slots:
     void init()
     {
         m_fake = fakes::install();
-        QDir(m_dir.path()).removeRecursively();
-        QDir().mkpath(m_dir.path());
-        QDir::setCurrent(m_dir.path());
+        fakes::enterEmptyFolder();
     }
     void cleanup() { fakes::unloadAllScreens(); }
 
