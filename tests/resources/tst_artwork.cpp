@@ -30,8 +30,8 @@ void TestArtwork::picture_data()
 
     const struct { const char *name; int w, h; bool transparent; } pictures[] = {
         {"fond.jpg", 800, 600, false},          {"calivento.png", 120, 90, false},
-        {"metronome_menu.png", 53, 80, true},   {"metronome_gauche.png", 57, 93, false},
-        {"metronome_droite.png", 57, 93, false}, {"cursor_hand.png", 32, 32, true},
+        {"metronome_menu.png", 53, 80, true},   {"metronome_gauche.png", 57, 93, true},
+        {"metronome_droite.png", 57, 93, true}, {"cursor_hand.png", 32, 32, true},
         {"icon.png", 64, 64, true},
     };
     for (const auto &p : pictures)

@@ -83,9 +83,9 @@ const std::vector<Picture> &pictures()
         pic("art/mascot/metronome_menu.svg", "src/resources/pictures/metronome_menu.png", 53, 80, "PNG",
             Ground::Transparent, "Menu");
         pic("art/mascot/metronome_gauche.svg", "src/resources/pictures/metronome_gauche.png", 57, 93, "PNG",
-            Ground::Opaque, "À gauche");
+            Ground::Transparent, "À gauche");
         pic("art/mascot/metronome_droite.svg", "src/resources/pictures/metronome_droite.png", 57, 93, "PNG",
-            Ground::Opaque, "À droite");
+            Ground::Transparent, "À droite");
         pic("art/cursor_hand.svg", "src/resources/pictures/cursor_hand.png", 32, 32, "PNG",
             Ground::Transparent, "Curseur");
         pic("art/icon/calivento.svg", "src/resources/pictures/icon.png", 64, 64, "PNG",
