@@ -15,8 +15,8 @@ struct FontSpec {
     bool underline = false;
 };
 
-// The font for a spec, with the free metric-compatible substitutes for the classic Windows faces.
-QFont makeFont(const FontSpec &spec);
+// The font of a text style, with the free metric-compatible substitutes for the classic Windows faces.
+QFont makeFont(const FontSpec &style);
 
 // Colours written the Windows way, 0x00BBGGRR.
 constexpr QRgb fromColorRef(unsigned colorRef)
