@@ -1,4 +1,5 @@
 #include "app/form_chargement.h"
+#include "app/forms/accessibility.h"
 #include "app/forms/screens.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@ int main(int argc, char *argv[])
     QObject::connect(&forms::Screens::instance(), &forms::Screens::lastUnloaded, &app, &QApplication::quit,
                      Qt::QueuedConnection);
 
+    forms::installAccessibility();
     forms::get<Form_chargement>().Show();
     const int status = QApplication::exec();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -4,6 +4,7 @@
 #include "resources/resources.h"
 #include "twips.h"
 
+#include <QMetaMethod>
 #include <QMouseEvent>
 
 namespace forms {
@@ -56,6 +57,11 @@ void Control::move(int leftTwips, int topTwips)
 {
     m_twips.moveTo(leftTwips, topTwips);
     QWidget::move(toPixels(leftTwips), toPixels(topTwips));
+}
+
+bool Control::isClickable() const
+{
+    return isSignalConnected(QMetaMethod::fromSignal(&Control::Click));
 }
 
 void Control::setVisible(bool visible)

@@ -44,6 +44,8 @@ public:
 
     // Drops are offered to a control only when it takes them.
     virtual bool acceptsDrops() const { return false; }
+    // A control with a Click handler acts as a button.
+    bool isClickable() const;
 
     Form *form() const { return m_form; }
 

@@ -1,0 +1,7 @@
+#pragma once
+
+// Lets screen readers and desktop automation see the game's controls for what they are: texts,
+// buttons and pictures with their names, rather than anonymous widgets.
+namespace forms {
+void installAccessibility();
+}
