@@ -363,6 +363,11 @@ void Form_instruments::Command_visible_Click()
 void Form_instruments::Command_recommencer_Click()
 {
     setMousePointer(forms::Pointer::Hourglass);
+    replayRound();
+}
+
+void Form_instruments::replayRound()
+{
     Command_visible.press();
     if (const std::optional<int> level = visibleLevel()) {
         if (const game::GameInfo *info = game::byTitle(Label_description.Caption()))

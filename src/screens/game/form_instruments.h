@@ -32,6 +32,9 @@ public:
     // the game's start interval for the level. Showing the screen and the level marker is the
     // caller's part.
     void prepareRound(game::GameId id, int level);
+    // The same game at the same level from the start: board reset, pictures scattered anew,
+    // full points and the stopwatch from zero. Restart and "Oui" both come here.
+    void replayRound();
 
     // The controls of a catalogue row, and the family labels.
     forms::Image &picture(int row);

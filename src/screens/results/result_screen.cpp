@@ -34,14 +34,7 @@ void ResultScreen::Command_oui_Click()
 {
     setMousePointer(forms::Pointer::Hourglass);
     Form_instruments &game = forms::get<Form_instruments>();
-    game.Command_visible.press();
-    if (const std::optional<int> level = game.visibleLevel()) {
-        if (const game::GameInfo *info = game::byTitle(game.Label_description.Caption()))
-            game.prepareRound(info->id, *level);
-        game.levelMarker(*level).setVisible(true);
-    }
-    game.Command_compteur.setCaption(QStringLiteral("Marche"));
-    game.Command_compteur.press();
+    game.replayRound();
     game.Timer1.setEnabled(true);
     game.Timer2.setEnabled(true);
     game.setEnabled(true);
