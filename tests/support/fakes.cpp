@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QTest>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -34,6 +36,27 @@ void enterEmptyFolder()
     static std::unique_ptr<QTemporaryDir> folder;
     folder = std::make_unique<QTemporaryDir>();
     QDir::setCurrent(folder->path());
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+bool put(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}
+
+void drag(QWidget &label, QPoint onForm)
+{
+    const QPoint to = label.mapFrom(label.window(), onForm);
+    QTest::mousePress(&label, Qt::LeftButton, {}, label.rect().center());
+    QTest::mouseMove(&label, to);
+    QTest::mouseRelease(&label, Qt::LeftButton, {}, to);
 }
 
 } // namespace fakes

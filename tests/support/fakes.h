@@ -2,7 +2,10 @@
 
 #include "app/platform/platform.h"
 
+#include <QByteArray>
 #include <QList>
+#include <QObject>
+#include <QPoint>
 #include <QStringList>
 #include <QTime>
 
@@ -13,30 +16,25 @@ struct Sound : platform::Sound {
     QList<platform::SoundId> played;
     void play(platform::SoundId id) override { played.append(id); }
 };
-
 struct Taskbar : platform::Taskbar {
     QStringList calls;
     void hide() override { calls << QStringLiteral("hide"); }
     void show() override { calls << QStringLiteral("show"); }
 };
-
 struct Browser : platform::Browser {
     QString answer;
     int lookups = 0;
     QString command() override { ++lookups; return answer; }
 };
-
 struct Launcher : platform::Launcher {
     QStringList started;
     void start(const QString &commandLine) override { started << commandLine; }
 };
-
 struct Clock : platform::Clock {
     QTime now{10, 0, 0};
     QTime timeOfDay() override { return now; }
 };
-
-// Plays back a fixed list of values, round and round; reseeding starts it over.
+// Plays back a fixed list of values, round and round.
 struct Random : platform::Random {
     QList<float> values{0.5f};
     int next_ = 0;
@@ -44,13 +42,9 @@ struct Random : platform::Random {
     void reseed() override { ++reseeds; }
     float next() override { return values[next_++ % values.size()]; }
 };
-
 struct Dialogs : platform::Dialogs {
-    QStringList shown;  // "title|text"
-    void exclamation(QWidget *, const QString &title, const QString &text) override
-    {
-        shown << title + QLatin1Char('|') + text;
-    }
+    QStringList shown; // "title|text"
+    void exclamation(QWidget *, const QString &title, const QString &text) override { shown << title + '|' + text; }
 };
 
 // Every service faked at once; pointers stay valid until the next install().
@@ -68,8 +62,31 @@ Platform install();
 // Unloads every screen and lets their deferred deletion run.
 void unloadAllScreens();
 
-// Moves into a new, empty current folder, where the game keeps its progress files; the previous
-// one is removed.
+// Moves into a new, empty current folder, where the game keeps its progress files.
 void enterEmptyFolder();
+
+// A file's bytes, or "<unreadable>".
+QByteArray contentOf(const QString &path);
+// Writes a file, making its folder first; false when it cannot.
+bool put(const QString &path, const QByteArray &content);
+
+// Base of the tests that drive screens: each case starts with every service faked, in an empty
+// folder, and ends with every screen unloaded.
+class ScreenTest : public QObject
+{
+    Q_OBJECT
+protected:
+    Platform m_fake{};
+private slots:
+    void init()
+    {
+        m_fake = install();
+        enterEmptyFolder();
+    }
+    void cleanup() { unloadAllScreens(); }
+};
+
+// Drags the label to a point of its screen; every event goes to the label, as a real drag's would.
+void drag(QWidget &label, QPoint onForm);
 
 } // namespace fakes
