@@ -1,4 +1,5 @@
-// The help screen: the browser command, the link, and "Retour".
+// The help screen and the computer's services behind it: the browser command, the link, the
+// error when there is no browser, "Retour"; and sound effects with no audio device.
 #include "app/forms/screens.h"
 #include "app/platform/platform.h"
 #include "screens/help/form_help.h"
@@ -6,48 +7,67 @@
 
 #include <QAbstractButton>
 #include <QMessageBox>
-#include <QTimer>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QtTest>
 
-class TestHelp : public QObject
+namespace {
+void script(const QString &path, const QByteArray &body)
+{
+    QVERIFY(fakes::put(path, "#!/bin/sh\n" + body + "\n"));
+    QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+}
+} // namespace
+
+class TestHelp : public fakes::ScreenTest
 {
     Q_OBJECT
-    fakes::Platform m_fake{};
-
 private slots:
-    void init() { m_fake = fakes::install(); }
-    void cleanup() { fakes::unloadAllScreens(); }
-
-    void stripQuotes_data()
-    {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("command");
-        QTest::newRow("quoted path with options")
-            << "\"C:\\Program Files\\Web\\browser.exe\" -nohome -- \"%1\"" << "C:\\Program Files\\Web\\browser.exe";
-        QTest::newRow("unquoted path, quoted placeholder")
-            << "C:\\WEB\\BROWSER.EXE -nohome \"%1\"" << "C:\\WEB\\BROWSER.EXE -nohome ";
-        QTest::newRow("no quotes at all") << "C:\\web.exe %1" << "C:\\web.exe %1";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("only quotes") << "\"\"\"\"" << "";
-        QTest::newRow("leading quotes twice") << "\"\"C:\\a.exe\" x" << "C:\\a.exe";
-    }
     void stripQuotes()
     {
-        QFETCH(QString, stored);
-        QFETCH(QString, command);
-        QCOMPARE(platform::stripQuotes(stored), command);
+        QCOMPARE(platform::stripQuotes(QStringLiteral("\"C:\\Program Files\\Web\\browser.exe\" -nohome -- \"%1\"")),
+                 QStringLiteral("C:\\Program Files\\Web\\browser.exe"));
+        QCOMPARE(platform::stripQuotes(QStringLiteral("C:\\WEB\\BROWSER.EXE -nohome \"%1\"")),
+                 QStringLiteral("C:\\WEB\\BROWSER.EXE -nohome "));
+        QCOMPARE(platform::stripQuotes(QStringLiteral("\"\"\"\"")), QString());
+        QCOMPARE(platform::stripQuotes(QStringLiteral("\"\"C:\\a.exe\" x")), QStringLiteral("C:\\a.exe"));
     }
 
-    void browserLookedUpOnceAtLoad()
+    void nativeBrowserLookup_data()
+    {
+        QTest::addColumn<bool>("opener");        // xdg-open on the PATH
+        QTest::addColumn<QByteArray>("handler"); // what xdg-mime says handles web addresses
+        QTest::newRow("nothing on the PATH") << false << QByteArray();
+        QTest::newRow("opener without a browser") << true << QByteArray();
+        QTest::newRow("opener with a web handler") << true << QByteArray("firefox-esr.desktop");
+    }
+    void nativeBrowserLookup()
+    {
+        QFETCH(bool, opener);
+        QFETCH(QByteArray, handler);
+        QTemporaryDir bin;
+        if (opener)
+            script(bin.filePath(QStringLiteral("xdg-open")), "exit 0");
+        script(bin.filePath(QStringLiteral("xdg-mime")), handler.isEmpty() ? "exit 0" : "echo " + handler);
+        const QByteArray oldPath = qgetenv("PATH");
+        const auto restore = qScopeGuard([&] { qputenv("PATH", oldPath); });
+        qputenv("PATH", bin.path().toLocal8Bit());
+        qunsetenv("BROWSER");
+        QCOMPARE(platform::nativeBrowser()->command(),
+                 opener && !handler.isEmpty() ? bin.filePath(QStringLiteral("xdg-open")) : QString());
+    }
+
+    void linkStartsTheBrowserLookedUpOnceAndRetourOnlyHides()
     {
         m_fake.browser->answer = QStringLiteral("/usr/bin/xdg-open");
         Form_help &help = forms::get<Form_help>();
         help.Show();
-        help.Command_retour_Click();
+        QTest::mouseClick(&help.Command_retour, Qt::LeftButton);
+        QVERIFY(!help.isVisible());
+        QCOMPARE(forms::Screens::instance().loadedCount(), 1);  // still loaded; no game screen was made
         help.Show();
-        QCOMPARE(m_fake.browser->lookups, 1);
-        QCOMPARE(help.browserCommand(), QStringLiteral("/usr/bin/xdg-open"));
         QTest::mouseClick(&help.Label2, Qt::LeftButton);
+        QCOMPARE(m_fake.browser->lookups, 1);
         QCOMPARE(m_fake.launcher->started, QStringList{QStringLiteral("/usr/bin/xdg-open ") + Form_help::webAddress});
         QVERIFY(m_fake.dialogs->shown.isEmpty());
     }
@@ -62,48 +82,29 @@ private slots:
             "Erreur!|Le navigateur ne peut pas être trouvé. Veuillez le lancer depuis le menu Démarrer!");
         QCOMPARE(m_fake.dialogs->shown, QStringList({expected, expected}));
         QVERIFY(m_fake.launcher->started.isEmpty());
-    }
-
-    void theRealMessageBox()
-    {
+        // The real message box, closed from a timer since it waits for its answer.
         platform::services().dialogs = platform::nativeDialogs();
-        Form_help &help = forms::get<Form_help>();
-        help.Show();
-        QString title, text;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString title;
         QTimer::singleShot(0, this, [&] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             QVERIFY(box);
             title = box->windowTitle();
-            text = box->text();
-            icon = box->icon();
             box->button(QMessageBox::Ok)->click();
         });
-        help.Label2_Click();  // returns once the box is closed
+        help.Label2_Click();
         QCOMPARE(title, QStringLiteral("Erreur!"));
-        QVERIFY(text.startsWith(QStringLiteral("Le navigateur ne peut pas être trouvé.")));
-        QCOMPARE(icon, QMessageBox::Warning);
     }
 
-    void openedFromMenuRetourOnlyHides()
+    void soundWithoutAnAudioDeviceIsSilent()
     {
-        Form_help &help = forms::get<Form_help>();
-        help.Show();
-        QTest::mouseClick(&help.Command_retour, Qt::LeftButton);
-        QVERIFY(!help.isVisible());
-        QVERIFY(forms::isLoaded<Form_help>());
-        QVERIFY(!help.instruments.Visible());
-        QCOMPARE(forms::Screens::instance().loadedCount(), 1);  // no game screen was made
-    }
-
-    void screenTexts()
-    {
-        Form_help &help = forms::get<Form_help>();
-        QCOMPARE(help.size(), QSize(800, 600));
-        QVERIFY(!help.Picture().isNull());
-        QVERIFY(help.Label6.Caption().contains(QStringLiteral("niveau  (plus")));
-        QCOMPARE(help.instruments.Left(), 12600);
-        QCOMPARE(help.Command_retour.cursor().hotSpot(), QPoint(11, 6));
+        // No sound server here: the effects fail quietly and the game plays on.
+        qputenv("PULSE_SERVER", "unix:/nonexistent");
+        std::unique_ptr<platform::Sound> sound = platform::nativeSound();
+        for (int i = 0; i < 50; ++i) {
+            sound->play(i % 3 ? platform::SoundId::Drop : platform::SoundId::Win);
+            QCoreApplication::processEvents();
+        }
+        QTest::qWait(200);
     }
 };
 
