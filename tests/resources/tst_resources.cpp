@@ -1,0 +1,111 @@
+// The pictures and sounds the game embeds: right size, not blank, transparent where the figure
+// sits on whatever is behind it; clean, playable PCM that does not clip or click.
+#include "screens/game/catalogue.h"
+
+#include <QFile>
+#include <QImage>
+#include <QSet>
+#include <QtEndian>
+#include <QtTest>
+
+class TestResources : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { Q_INIT_RESOURCE(calivento); } // they live in a static library
+
+    void picture_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("transparent");
+        const struct { const char *name; int w, h; bool transparent; } pictures[] = {
+            {"fond.jpg", 800, 600, false},          {"calivento.png", 120, 90, false},
+            {"metronome_menu.png", 53, 80, true},   {"metronome_gauche.png", 57, 93, true},
+            {"metronome_droite.png", 57, 93, true}, {"cursor_hand.png", 32, 32, true},
+            {"icon.png", 64, 64, true},
+        };
+        for (const auto &p : pictures)
+            QTest::newRow(p.name) << QStringLiteral(":/pictures/%1").arg(QLatin1String(p.name)) << QSize(p.w, p.h)
+                                  << p.transparent;
+        // Each drawing is as big as the catalogue says, which keeps it inside the play area.
+        for (const game::Instrument &i : game::catalogue)
+            QTest::newRow(i.file) << QStringLiteral(":/pictures/instruments/%1.png").arg(QLatin1String(i.file))
+                                  << QSize(i.pixelWidth, i.pixelHeight) << false;
+    }
+    void picture()
+    {
+        QFETCH(QString, path);
+        QFETCH(QSize, size);
+        QFETCH(bool, transparent);
+        const QImage image = QImage(path).convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(image.size(), size);
+        // A real drawing has many colours; a stand-in or a failed render has a handful.
+        QSet<QRgb> colours;
+        for (int y = 0; y < image.height(); y += 2)
+            for (int x = 0; x < image.width(); x += 2)
+                colours.insert(image.pixel(x, y));
+        QVERIFY2(colours.size() > 12, qPrintable(QString::number(colours.size())));
+        QCOMPARE(qAlpha(image.pixel(0, 0)), transparent ? 0 : 255);
+        if (transparent)
+            QCOMPARE(qAlpha(image.pixel(image.width() / 2, image.height() / 2)), 255);
+    }
+
+    void cursorFingertipAtTheHotSpot()
+    {
+        const QImage cursor = QImage(QStringLiteral(":/pictures/cursor_hand.png")).convertToFormat(QImage::Format_ARGB32);
+        // The fingertip must be at (11, 6) or touching it, else clicks land beside the finger.
+        int best = 0;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                best = qMax(best, qAlpha(cursor.pixel(11 + dx, 6 + dy)));
+        QVERIFY(best >= 128);
+        for (int x = 0; x < cursor.width(); ++x)
+            QCOMPARE(qAlpha(cursor.pixel(x, 0)), 0);  // nothing above the fingertip
+    }
+
+    void wav_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<double>("seconds");
+        QTest::newRow("drop") << QStringLiteral(":/sounds/drop.wav") << 44100 << 1.8;
+        QTest::newRow("win") << QStringLiteral(":/sounds/win.wav") << 22050 << 7.8;
+    }
+    void wav()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, rate);
+        QFETCH(double, seconds);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.size() > 44);
+        const auto *raw = reinterpret_cast<const uchar *>(bytes.constData());
+        const auto u16 = [raw](int at) { return qint64(qFromLittleEndian<quint16>(raw + at)); };
+        const auto u32 = [raw](int at) { return qint64(qFromLittleEndian<quint32>(raw + at)); };
+        QCOMPARE(bytes.left(4) + bytes.mid(8, 8), QByteArray("RIFFWAVEfmt "));
+        // 16-byte format block, PCM, stereo, the rate, 16 bits, then the samples.
+        QCOMPARE(QList<qint64>({u32(16), u16(20), u16(22), u32(24), u16(34)}), QList<qint64>({16, 1, 2, rate, 16}));
+        QCOMPARE(bytes.mid(36, 4), QByteArray("data"));
+        QVERIFY(44 + u32(40) <= bytes.size());
+        const int samples = int(u32(40) / 2);
+        const double duration = double(samples / 2) / rate;
+        QVERIFY2(std::abs(duration - seconds) <= 0.05 * seconds, qPrintable(QString::number(duration)));
+
+        const auto sample = [raw](int i) { return std::abs(int(qFromLittleEndian<qint16>(raw + 44 + 2 * i))); };
+        int peak = 0;
+        for (int i = 0; i < samples; ++i)
+            peak = std::max(peak, sample(i));
+        QVERIFY2(peak < 32767, "clipped");
+        QVERIFY2(peak > 23197, "too quiet"); // -3 dBFS
+        // The first and last 2 ms must be near silence, or the sound clicks.
+        for (int i = 0; i < rate * 2 / 1000 * 2; ++i) {
+            QVERIFY2(sample(i) < 330, "click at the start");
+            QVERIFY2(sample(samples - 1 - i) < 330, "click at the end");
+        }
+    }
+};
+
+QTEST_MAIN(TestResources)
+#include "tst_resources.moc"
