@@ -1,5 +1,6 @@
-// Rounds played with the mouse, from the menu to a result screen and back, with the clocks running.
+// Rounds played with the mouse on the real screens, from the menu to a result screen and back.
 #include "app/forms/screens.h"
+#include "resources/resources.h"
 #include "screens/game/form_instruments.h"
 #include "screens/help/form_help.h"
 #include "screens/menu/form_choix_instruments.h"
@@ -7,8 +8,6 @@
 #include "screens/results/form_perdu_instruments.h"
 #include "support/fakes.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using game::GameId;
@@ -16,57 +15,33 @@ using game::GameId;
 Q_DECLARE_METATYPE(GameId)
 
 namespace {
-// Drags the label to a point of its screen; every event goes to the label, as a real drag's would.
-void dragTo(forms::Label &label, QPoint onForm)
-{
-    const QPoint to = label.mapFrom(label.form(), onForm);
-    QTest::mousePress(&label, Qt::LeftButton, {}, label.rect().center());
-    QTest::mouseMove(&label, to);
-    QTest::mouseRelease(&label, Qt::LeftButton, {}, to);
-}
-
-// A point where the picture is the topmost control, if any.
-std::optional<QPoint> exposedPoint(Form_instruments &f, forms::Image &picture)
+// A point where the picture is the topmost control.
+QPoint exposedPoint(Form_instruments &f, forms::Image &picture)
 {
     const QRect r = picture.geometry();
     for (int y = r.top() + 1; y < r.bottom(); y += 3)
         for (int x = r.left() + 1; x < r.right(); x += 3)
             if (f.childAt(x, y) == &picture)
                 return QPoint(x, y);
-    return std::nullopt;
+    return QPoint(-1000, -1000);
 }
 
-int count(const QList<platform::SoundId> &played, platform::SoundId id)
-{
-    return static_cast<int>(std::count(played.begin(), played.end(), id));
-}
 } // namespace
 
-class TestPlay : public QObject
+class TestPlay : public fakes::ScreenTest
 {
     Q_OBJECT
-    fakes::Platform m_fake{};
-
     // Clicks "Niveau 1" of the game in the menu.
-    Form_instruments *start(GameId id)
+    Form_instruments &start(GameId id)
     {
+        m_fake.random->values = {0.12f, 0.83f, 0.47f, 0.05f, 0.66f, 0.31f, 0.94f};
         Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
         menu.Show();
         QTest::mouseClick(&menu.levelLabel(id, 1), Qt::LeftButton);
-        if (!forms::isLoaded<Form_instruments>())
-            return nullptr;
-        return &forms::get<Form_instruments>();
+        return forms::get<Form_instruments>();
     }
 
 private slots:
-    void init()
-    {
-        m_fake = fakes::install();
-        m_fake.random->values = {0.12f, 0.83f, 0.47f, 0.05f, 0.66f, 0.31f, 0.94f};
-        fakes::enterEmptyFolder(); // the menu reads and writes ./niveaux
-    }
-    void cleanup() { fakes::unloadAllScreens(); }
-
     void fullRound_data()
     {
         QTest::addColumn<GameId>("id");
@@ -76,106 +51,128 @@ private slots:
     void fullRound()
     {
         QFETCH(GameId, id);
-        Form_instruments *f = start(id);
-        QVERIFY(f);
-        QVERIFY(f->isVisible());
-        QCOMPARE(f->visibleGame(), id);
-        QCOMPARE(f->visibleLevel(), 1);
-
+        Form_instruments &f = start(id);
+        QCOMPARE(f.visibleGame(), id);
+        const int decoded = resources::decodeCount();
+        const int total = static_cast<int>(game::board(id).drawOrder.size());
         // Topmost first, so each picture is uncovered by the time its turn comes.
         int found = 0;
         for (const char *name : game::stackingOrder) {
             const int row = game::indexOfPicture(name);
-            if (row < 0 || !f->picture(row).Visible())
+            if (row < 0 || !f.picture(row).Visible())
                 continue;
-            const std::optional<QPoint> at = exposedPoint(*f, f->picture(row));
-            QVERIFY2(at, name);
-            const game::Instrument &i = game::catalogue[static_cast<std::size_t>(row)];
-            forms::Label &answer = id == GameId::Familles ? f->familyLabel(i.family) : f->nameLabel(row);
+            const game::Family family = game::catalogue[static_cast<std::size_t>(row)].family;
+            forms::Label &answer = id == GameId::Familles ? f.familyLabel(family) : f.nameLabel(row);
             QVERIFY2(QRect(0, 0, 12000, 9000).contains(QPoint(answer.Left(), answer.Top())), name);
-            dragTo(answer, *at);
-            QVERIFY2(!f->picture(row).Visible(), name);
-            ++found;
+            fakes::drag(answer, exposedPoint(f, f.picture(row)));
+            QVERIFY2(!f.picture(row).Visible(), name);
+            QCOMPARE(answer.Visible(), id == GameId::Familles);  // a family label stays for the others
+            QCOMPARE(forms::isLoaded<Form_gagner_instruments>(), ++found == total);
         }
-        QCOMPARE(found, static_cast<int>(game::board(id).drawOrder.size()));
-        QCOMPARE(count(m_fake.sound->played, platform::SoundId::Drop), found);
-        QVERIFY(forms::isLoaded<Form_gagner_instruments>());
-        QVERIFY(!f->isEnabled());
-        QVERIFY(!f->Timer1.isRunning());
+        QCOMPARE(found, total);
+        QCOMPARE(m_fake.sound->played.count(platform::SoundId::Drop), found);
+        QVERIFY(!f.isEnabled());
+        QVERIFY(!f.Timer1.isRunning());
+        QCOMPARE(resources::decodeCount(), decoded);  // a beat may come every 41 ms
     }
 
-    void wrongDropThenLostRound()
+    void dropOnTheTopmostPictureThenLostRound()
     {
-        Form_instruments *f = start(GameId::Percussions);
-        QVERIFY(f);
-        const int interval = f->Timer1.Interval();
-        forms::Image &drum = f->picture(game::indexOfPicture("CClaire"));
-        const std::optional<QPoint> at = exposedPoint(*f, drum);
-        QVERIFY(at);
-        dragTo(*f->findChild<forms::Label *>(QStringLiteral("L_timbales")), *at);
+        Form_instruments &f = start(GameId::Percussions);
+        for (int row = 0; row < game::instrumentCount; ++row)
+            f.picture(row).setVisible(false);
+        // The xylophone is drawn under every other picture although it was made after most.
+        forms::Image &xylophone = f.picture(game::indexOfPicture("Tambourin"));
+        forms::Image &drum = f.picture(game::indexOfPicture("CClaire"));
+        xylophone.move(3960, 160);
+        drum.move(4960, 1160);
+        xylophone.setVisible(true);
+        drum.setVisible(true);
+        const int interval = f.Timer1.Interval();
+        forms::Label &name = f.nameLabel(game::indexOfPicture("Tambourin"));
+        fakes::drag(name, drum.geometry().center());  // over both: judged for the drum alone
         QVERIFY(drum.Visible());
-        QVERIFY(f->Timer1.Interval() <= interval - 20);
+        QVERIFY(xylophone.Visible());
+        QVERIFY(f.Timer1.Interval() <= interval - 20);
+        QVERIFY(m_fake.sound->played.isEmpty());
+        fakes::drag(name, xylophone.geometry().topLeft() + QPoint(5, 5));
+        QVERIFY(!xylophone.Visible());
 
-        f->Timer1.setInterval(42);
+        f.Timer1.setInterval(42);
         QTRY_VERIFY(forms::isLoaded<Form_Perdu_instruments>());
-        QCOMPARE(f->Text_points.Caption(), QStringLiteral("0"));
-        QVERIFY(!f->Timer1.isRunning());
-        QVERIFY(!f->isEnabled());
+        QCOMPARE(f.Text_points.Caption(), QStringLiteral("0"));
+        QVERIFY(f.Text_0.Visible());
+        QVERIFY(!f.Timer1.isRunning());
+        QVERIFY(!f.isEnabled());
+        QCOMPARE(forms::get<Form_Perdu_instruments>().Label1.Caption(),
+                 QStringLiteral("Tu n'as pas trouvé tous les instruments à percussion"));
+        QCOMPARE(m_fake.sound->played, QList{platform::SoundId::Drop});  // the xylophone's; none for the loss
+        QCOMPARE(fakes::contentOf(QStringLiteral("niveaux/percu.nvl")), QByteArray("1\r\n"));  // nothing saved
     }
 
-    void restartByClick()
+    void restartThenBackToTheMenu()
     {
-        Form_instruments *f = start(GameId::Tous);
-        QVERIFY(f);
-        const int violin = game::indexOfPicture("violon");
-        const std::optional<QPoint> at = exposedPoint(*f, f->picture(violin));
-        QVERIFY(at);
-        dragTo(f->nameLabel(violin), *at);
-        QVERIFY(!f->nameLabel(violin).Visible());
-        f->Timer1.setInterval(300);
+        Form_instruments &f = start(GameId::Vents);
+        QTest::mouseClick(&f.Command_son, Qt::LeftButton);
+        const int tuba = game::indexOfPicture("tuba");
+        fakes::drag(f.nameLabel(tuba), exposedPoint(f, f.picture(tuba)));
+        QVERIFY(!f.picture(tuba).Visible());
+        QVERIFY(m_fake.sound->played.isEmpty());
+        f.Timer1.setInterval(300);
+        m_fake.clock->now = m_fake.clock->now.addSecs(200);
 
-        QTest::mouseClick(&f->Command_recommencer, Qt::LeftButton);
-        QCOMPARE(f->Timer1.Interval(), 1041);
-        QVERIFY(f->nameLabel(violin).Visible());
-        QVERIFY(f->picture(violin).Visible());
-        QCOMPARE(f->visibleLevel(), 1);
-        QCOMPARE(f->Command_compteur.Caption(), QStringLiteral("Arrêt"));
-    }
+        QTest::mouseClick(&f.Command_recommencer, Qt::LeftButton);
+        QCOMPARE(f.Timer1.Interval(), game::startInterval(GameId::Vents, 1));
+        QVERIFY(f.nameLabel(tuba).Visible());
+        QVERIFY(f.picture(tuba).Visible());
+        QCOMPARE(f.visibleLevel(), 1);
+        QCOMPARE(m_fake.random->reseeds, 2);
+        m_fake.clock->now = m_fake.clock->now.addSecs(2);
+        f.Timer2_Timer();
+        QCOMPARE(f.Text_temps.Caption(), QStringLiteral("00:00:02"));
 
-    void backToTheMenu()
-    {
-        Form_instruments *f = start(GameId::Vents);
-        QVERIFY(f);
-        QTest::mouseClick(&f->Command_son, Qt::LeftButton);
-        QCOMPARE(f->Command_son.Caption(), QStringLiteral("Avec &bruitages"));
-        QTest::mouseClick(&f->Command_retour, Qt::LeftButton);
+        QTest::mouseClick(&f.Command_retour, Qt::LeftButton);
         QVERIFY(!forms::isLoaded<Form_instruments>());
         Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
         QVERIFY(menu.isEnabled());
-        QVERIFY(menu.isVisible());
         QCOMPARE(menu.levelLabel(GameId::Vents, 1).mousePointer(), forms::Pointer::Custom);
-
         // The next game is a fresh screen, sound effects on again.
-        f = start(GameId::Cordes);
-        QVERIFY(f);
-        QCOMPARE(f->Command_son.Caption(), QStringLiteral("Sans &bruitages"));
-        QCOMPARE(f->Label_description.Caption(), QStringLiteral("Les instruments à cordes"));
+        Form_instruments &next = start(GameId::Cordes);
+        QCOMPARE(next.Command_son.Caption(), QStringLiteral("Sans &bruitages"));
+        QCOMPARE(next.visibleGame(), GameId::Cordes);
     }
 
+    void helpFromARound_data()
+    {
+        QTest::addColumn<int>("playedBefore"); // seconds
+        QTest::addColumn<QString>("fiveSecondsAfter");
+        QTest::newRow("after 1:23") << 83 << "00:01:28";
+        QTest::newRow("in the first second") << 0 << "00:00:05";  // the stopwatch still shows "0"
+    }
     void helpFromARound()
     {
-        Form_instruments *f = start(GameId::Familles);
-        QVERIFY(f);
-        QTest::mouseClick(&f->Command_aide, Qt::LeftButton);
+        QFETCH(int, playedBefore);
+        QFETCH(QString, fiveSecondsAfter);
+        Form_instruments &f = start(GameId::Familles);
+        if (playedBefore > 0) {
+            m_fake.clock->now = m_fake.clock->now.addSecs(playedBefore);
+            f.Timer2_Timer();
+        }
+        QTest::mouseClick(&f.Command_aide, Qt::LeftButton);
         Form_help &help = forms::get<Form_help>();
-        QVERIFY(help.isVisible());
-        QVERIFY(!f->Timer1.Enabled());
-        const QString points = f->Text_points.Caption();
+        QVERIFY(!f.Timer1.Enabled());
+        const QString points = f.Text_points.Caption();
+        for (int s = 0; s < 120; ++s) {
+            m_fake.clock->now = m_fake.clock->now.addSecs(1);
+            f.Timer2_Timer();
+        }
         QTest::mouseClick(&help.Command_retour, Qt::LeftButton);
         QVERIFY(!help.isVisible());
-        QVERIFY(f->Timer1.Enabled());
-        QVERIFY(f->isVisible());
-        QCOMPARE(f->Text_points.Caption(), points);
+        QVERIFY(f.Timer1.Enabled());
+        QCOMPARE(f.Text_points.Caption(), points);
+        m_fake.clock->now = m_fake.clock->now.addSecs(5);
+        f.Timer2_Timer();
+        QCOMPARE(f.Text_temps.Caption(), fiveSecondsAfter);
     }
 };
 
