@@ -5,6 +5,8 @@
 #include "screens/menu/form_choix_instruments.h"
 #include "screens/menu/form_noire.h"
 
+#include <QFontMetrics>
+
 Form_chargement::Form_chargement()
     : Form(QStringLiteral("Form_chargement"), 3990, 1710)
     , Shape1(this, QStringLiteral("Shape1"), {0, 0, 3975, 1695}, 3)
@@ -20,6 +22,17 @@ Form_chargement::Form_chargement()
     connect(&Timer1, &forms::Timer::tick, this, &Form_chargement::Timer1_Timer);
 }
 
+void Form_chargement::preloadMenu()
+{
+    resources::picture(QStringLiteral("Fond"), 1);
+    resources::design(QStringLiteral("metronome_menu"));
+    forms::handCursor();
+    // Opening the font files is part of a first paint; the menu's faces are opened here.
+    for (const forms::FontSpec &face : {forms::FontSpec{.points = 12, .bold = true},
+                                        forms::FontSpec{.points = 20.25, .bold = true, .italic = true}})
+        QFontMetrics(forms::makeFont(face)).horizontalAdvance(QStringLiteral("Niveau 1"));
+}
+
 void Form_chargement::Form_Load()
 {
     centreOnDesktop();
@@ -28,6 +41,10 @@ void Form_chargement::Form_Load()
 
 void Form_chargement::Timer1_Timer()
 {
+    // The first wait is over: decode what the menu shows while the countdown runs on. Each wait
+    // counts from when its tick was due, so this work shortens the waits instead of adding up.
+    if (Timer1.Interval() == 10)
+        preloadMenu();
     // Waits of 10, 9, ... 1 ms: the tenth tick hands over.
     Timer1.setInterval(Timer1.Interval() - 1);
     if (Timer1.Interval() >= 1)

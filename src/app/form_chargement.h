@@ -20,4 +20,7 @@ public:
     forms::Shape Shape1;
     forms::Label Label1;
     forms::Timer Timer1;
+
+private:
+    void preloadMenu();
 };
