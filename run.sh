@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs what is missing, builds a release build and starts the game.
 set -euo pipefail
 cd "$(dirname "$0")"

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs what is missing, builds everything and runs every test headless.
 #   ./test.sh             the whole suite
 #   ./test.sh --sanitize  the same under AddressSanitizer and UndefinedBehaviorSanitizer

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Renders every picture from art/*.svg and the sounds, from the repository root.
 #   tools/make-art.sh
 set -euo pipefail

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the Debian package: build-deb/calivento_<version>_<arch>.deb
 #   tools/make-deb.sh && sudo apt-get install ./build-deb/calivento_*.deb
 set -euo pipefail

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Renders the screens into docs/ under a virtual X server.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The screens-and-controls layer (lifetime of screens, keys, drops, timers) and
 // the start-up it carries.
 #include "app/form_chargement.h"

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs the game into a scratch prefix, checks what lands there, validates the menu entry and
 # the software-centre file, and starts the installed launcher to see where progress is kept.
 #   install_test.sh <build dir> <source dir>

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The pictures and sounds the game embeds: right size, not blank, transparent where the figure
 // sits on whatever is behind it; clean, playable PCM that does not clip or click.
 #include "screens/game/catalogue.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Renders the game's pictures from the SVG sources under art/ at their exact
 // pixel sizes, writes the application icons and a contact sheet of everything.
 //   calivento-art <repository root>

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The yardstick: the smallest Qt program that puts an 800 x 600 window on the screen.
 #include "probe.h"
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The game screen's costs: how true a round's length is to its nominal length, what one beat and
 // one drop cost in CPU time, how much of the screen a beat repaints, and whether anything is
 // decoded during play.

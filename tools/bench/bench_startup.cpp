@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Runs the bare window and the game in turn, from process start to first paint of the menu,
 // and prints the median times and peak memory of each.
 #include <QCoreApplication>

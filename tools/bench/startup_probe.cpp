@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The game's own start, unchanged, ending at the menu's first paint.
 #include "app/form_chargement.h"
 #include "app/forms/screens.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fuzz target for the progress reader: whatever a file holds, the reader agrees with a plain
 // re-reading of the rules, and the menu opens nothing or one to three levels.
 #include "screens/results/progress.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Feeds the fuzz target seeded random inputs where no coverage-guided fuzzer is at hand.
 //   random_inputs [count] [seed]
 #include <QByteArray>

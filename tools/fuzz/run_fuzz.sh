@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Fuzzes the progress reader with a million inputs: coverage-guided with clang's libFuzzer when
 # it is installed, else with seeded random inputs.
 #   run_fuzz.sh <random_inputs program> <source dir> <work dir> [runs]

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Renders the game's screens into PNG files for the documentation:
 //   screenshots <output folder>
 // Run it under a real X server (Xvfb) from an empty folder; it plays through the screens with a

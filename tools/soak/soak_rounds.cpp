@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A long session: many rounds played through the screens in a random mix from a fixed seed
 // (wins, losses, "Oui", "Non", restarts, help and back, the way back to the menu), checking the
 // rules after each, and reporting time and memory.

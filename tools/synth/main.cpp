@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Renders the game's two jingles: the right-answer chime and the win fanfare.
 #include "synth.h"
 #include "wav.h"

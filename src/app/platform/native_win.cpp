@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Sound, taskbar and browser on Windows, through the system's own calls.
 #include "platform.h"
 

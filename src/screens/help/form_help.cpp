@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "form_help.h"
 
 #include "app/forms/screens.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Rounds played with the mouse on the real screens, from the menu to a result screen and back.
 #include "app/forms/screens.h"
 #include "resources/resources.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The rules of a round, without any window: the countdown, the judging of drops, the scatter and
 // the stopwatch text.
 #include "screens/game/rules.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The help screen and the computer's services behind it: the browser command, the link, the
 // error when there is no browser, "Retour"; and sound effects with no audio device.
 #include "app/forms/screens.h"

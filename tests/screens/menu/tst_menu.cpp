@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The menu: which levels it opens, its pointers, its keys, and the way out.
 #include "app/forms/screens.h"
 #include "screens/help/form_help.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Writes one progress file over and over, 2 and 3 in turn, until it is killed.
 //   progress_writer <folder>
 // Says "ready" once the first write is done.

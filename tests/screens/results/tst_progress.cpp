@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The progress files: reading the first number, the rule of a win, files that fight back, and
 // saves that survive the game being killed.
 #include "screens/results/progress.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The win and lose screens: what they freeze, say, play and save, and where "Oui" and "Non" lead.
 #include "app/forms/screens.h"
 #include "screens/game/form_instruments.h"
