@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include <QString>
@@ -10,7 +14,14 @@ class QWidget;
 // The native implementations are installed by default; tests replace them with fakes.
 namespace platform {
 
-enum class SoundId { Win = 101, Drop = 103 };
+// The resource numbers of the game's sounds: the win fanfare, the drop chime and, from
+// FirstInstrument on, one phrase per row of the instrument catalogue.
+enum class SoundId { Win = 101, Drop = 103, FirstInstrument = 200 };
+
+constexpr SoundId instrumentSound(int catalogueRow)
+{
+    return static_cast<SoundId>(static_cast<int>(SoundId::FirstInstrument) + catalogueRow);
+}
 
 class Sound
 {
