@@ -2,9 +2,9 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "app/form_chargement.h"
 #include "app/forms/accessibility.h"
 #include "app/forms/screens.h"
+#include "screens/loading/form_chargement.h"
 
 #include <QApplication>
 

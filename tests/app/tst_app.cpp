@@ -2,16 +2,13 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The screens-and-controls layer (lifetime of screens, keys, drops, timers) and
-// the start-up it carries.
-#include "app/form_chargement.h"
+// The screens-and-controls layer: lifetime of screens, keys, drops, timers.
 #include "app/forms/form.h"
 #include "app/forms/image.h"
 #include "app/forms/label.h"
 #include "app/forms/screens.h"
 #include "app/forms/timer.h"
 #include "app/forms/twips.h"
-#include "screens/menu/form_choix_instruments.h"
 #include "screens/menu/form_noire.h"
 #include "support/fakes.h"
 
@@ -35,8 +32,9 @@ public:
     {
         name.setDragAutomatic(true);
         for (forms::Image *image : {&back, &front})
-            connect(image, &forms::Control::DragDrop, this,
-                    [this, image](forms::Control *source) { drops << image->objectName() + '<' + source->objectName(); });
+            connect(image, &forms::Control::DragDrop, this, [this, image](forms::Control *source) {
+                drops << image->objectName() + '<' + source->objectName();
+            });
         connect(&button, &forms::Control::Click, this, [this] { Unload(); });
         stackTopmostFirst({&front, &back});
     }
@@ -52,17 +50,6 @@ public:
     QList<QPair<int, int>> keys;
 };
 
-// Records the screens in the order they appear.
-struct WindowsShown : QObject {
-    QStringList order;
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Show && watched->isWidgetType() && static_cast<QWidget *>(watched)->isWindow())
-            order << watched->objectName();
-        return false;
-    }
-};
-
 QPoint centreOf(const QWidget &w)
 {
     return w.mapTo(w.window(), w.rect().center());
@@ -73,21 +60,6 @@ class TestApp : public fakes::ScreenTest
 {
     Q_OBJECT
 private slots:
-    void startupTenTicksThenBackdropThenMenu()
-    {
-        Form_chargement &loading = forms::get<Form_chargement>();
-        int ticks = 0;
-        connect(&loading.Timer1, &forms::Timer::tick, this, [&] { ++ticks; });
-        WindowsShown shown;
-        qApp->installEventFilter(&shown);
-        loading.Show();
-        QTRY_VERIFY(!forms::isLoaded<Form_chargement>());
-        qApp->removeEventFilter(&shown);
-        QCOMPARE(ticks, 10);
-        QCOMPARE(shown.order, QStringList({"Form_chargement", "Form_noire", "Form_choix_instruments"}));
-        QCOMPARE(forms::Screens::instance().loadedCount(), 2);
-    }
-
     void screenLifetime()
     {
         loads = unloads = 0;
@@ -95,7 +67,7 @@ private slots:
         TestScreen &first = forms::get<TestScreen>();
         QCOMPARE(&forms::get<TestScreen>(), &first);
         QCOMPARE(loads, 1);
-        forms::get<Form_noire>().Hide();  // hidden screens are still loaded
+        forms::get<Form_noire>().Hide(); // hidden screens are still loaded
 
         // Unloaded from its own handler, then made afresh at the next reference.
         first.Show();
@@ -109,7 +81,7 @@ private slots:
         QCOMPARE(loads, 2);
 
         forms::unload<TestScreen>();
-        forms::unload<TestScreen>();  // not loaded: nothing happens
+        forms::unload<TestScreen>(); // not loaded: nothing happens
         QCOMPARE(ended.count(), 0);
         forms::unload<Form_noire>();
         QCOMPARE(ended.count(), 1);
@@ -145,12 +117,12 @@ private slots:
         const QPoint overlap = screen.front.geometry().topLeft() + QPoint(10, 10);
         fakes::drag(screen.name, overlap);
         fakes::drag(screen.name, screen.back.geometry().topLeft() + QPoint(10, 10));
-        fakes::drag(screen.name, QPoint(390, 10));           // the bare screen
-        fakes::drag(screen.name, centreOf(screen.button));   // another label
-        fakes::drag(screen.name, QPoint(-50, -50));          // outside the screen
-        fakes::drag(screen.name, centreOf(screen.name));     // onto itself
+        fakes::drag(screen.name, QPoint(390, 10));         // the bare screen
+        fakes::drag(screen.name, centreOf(screen.button)); // another label
+        fakes::drag(screen.name, QPoint(-50, -50));        // outside the screen
+        fakes::drag(screen.name, centreOf(screen.name));   // onto itself
         QCOMPARE(screen.drops, QStringList({"front<name", "back<name"}));
-        QCOMPARE(screen.name.pos(), QPoint(300, 200));  // the label stayed put
+        QCOMPARE(screen.name.pos(), QPoint(300, 200)); // the label stayed put
         screen.front.setVisible(false);
         fakes::drag(screen.name, overlap);
         QCOMPARE(screen.drops.last(), QStringLiteral("back<name"));
@@ -161,7 +133,7 @@ private slots:
         QCOMPARE(forms::centred(800 * 15, 12000), 0.0f);
         QCOMPARE(forms::centred(1024 * 15, 12000), 1680.0f);
         QCOMPARE(forms::centred(768 * 15, 9000), 1260.0f);
-        QCOMPARE(forms::centred(640 * 15, 12000), -1200.0f);  // a smaller desktop
+        QCOMPARE(forms::centred(640 * 15, 12000), -1200.0f); // a smaller desktop
     }
 
     void timerIntervalZeroStopsAndSettingRestartsTheWait()
@@ -199,7 +171,7 @@ private slots:
         const int count = first - last + 1;
         const int nominal = (first + last) * count / 2;
         forms::Timer timer(nullptr, QStringLiteral("t"), 0);
-        QEventLoop loop;  // a real event loop: QTest's waits sleep between their rounds
+        QEventLoop loop; // a real event loop: QTest's waits sleep between their rounds
         int ticks = 0;
         connect(&timer, &forms::Timer::tick, this, [&] {
             timer.setInterval(++ticks == count ? 0 : timer.Interval() - 1);

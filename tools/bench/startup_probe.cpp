@@ -3,7 +3,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The game's own start, unchanged, ending at the menu's first paint.
-#include "app/form_chargement.h"
+#include "screens/loading/form_chargement.h"
 #include "app/forms/screens.h"
 #include "probe.h"
 

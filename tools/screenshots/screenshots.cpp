@@ -6,7 +6,7 @@
 //   screenshots <output folder>
 // Run it under a real X server (Xvfb) from an empty folder; it plays through the screens with a
 // fixed random sequence so the pictures are the same every time.
-#include "app/form_chargement.h"
+#include "screens/loading/form_chargement.h"
 #include "app/forms/screens.h"
 #include "app/platform/platform.h"
 #include "screens/game/form_instruments.h"
