@@ -18,3 +18,6 @@ build-tools/art/calivento-art .
 if [ -x build-tools/synth/calivento-synth ]; then
   build-tools/synth/calivento-synth src/resources/sounds
 fi
+if [ -x build-tools/phrases/calivento-phrases ]; then
+  build-tools/phrases/calivento-phrases src/resources/sounds/phrases
+fi
