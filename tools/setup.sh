@@ -11,7 +11,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-image-formats-plugins
-  fonts-liberation xdg-utils
+  libvorbis-dev pkg-config fonts-liberation xdg-utils
 )
 if [ "${1:-}" = "--test" ]; then
   packages+=(xvfb xauth desktop-file-utils appstream valgrind clang)
