@@ -50,7 +50,7 @@ struct Phrase {
     bool percussion;  // played on channel 10
     double bpm;
     int vibrato;           // modulation wheel, 0 to 127
-    const char *register_; // for the record: where the phrase lies
+    const char *register_; // where the phrase lies, for the record
     std::span<const Note> notes;
     std::span<const Bend> bends = {};
 };
@@ -75,9 +75,9 @@ inline constexpr Note harpe[] = {
     {0.32, 1.6, n("D4"), 76},  {0.36, 1.6, n("E4"), 78},  {0.40, 1.6, n("F4"), 80}, {0.44, 1.6, n("G4"), 82},
     {0.48, 1.6, n("A4"), 84},  {0.52, 1.6, n("B4"), 86},  {0.56, 1.6, n("C5"), 88}, {0.60, 1.6, n("D5"), 90},
     {0.64, 1.6, n("E5"), 92},  {0.68, 1.6, n("F5"), 94},  {0.72, 1.6, n("G5"), 96}, {0.76, 1.6, n("A5"), 98},
-    {0.80, 1.6, n("B5"), 100}, {0.84, 1.6, n("C6"), 104}, {1.10, 1.8, n("C2"), 96}, {1.15, 1.8, n("G2"), 90},
-    {1.20, 1.8, n("C3"), 88},  {1.25, 1.8, n("E3"), 86},  {1.30, 1.8, n("G3"), 86}, {1.35, 1.8, n("C4"), 88},
-    {1.40, 1.8, n("E4"), 90},
+    {0.80, 1.6, n("B5"), 100}, {0.84, 1.6, n("C6"), 104}, {1.10, 1.8, n("C2"), 80}, {1.15, 1.8, n("G2"), 84},
+    {1.20, 1.8, n("C3"), 90},  {1.25, 1.8, n("E3"), 94},  {1.30, 1.8, n("G3"), 98}, {1.35, 1.8, n("C4"), 104},
+    {1.40, 1.8, n("E4"), 110},
 };
 // Four bars: a tune in the right hand over broken chords in the left, ending on a full chord.
 inline constexpr Note piano[] = {
