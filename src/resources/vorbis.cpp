@@ -60,7 +60,7 @@ Pcm decodeVorbis(QByteArrayView data)
     const ogg_int64_t frames = ov_pcm_total(&file, -1);
     if (good && frames > 0 && frames < qint64(pcmRate) * 600) // a damaged header may claim anything
         pcm.samples.reserve(size_t(frames) * pcmChannels);
-    char buffer[8192];
+    alignas(qint16) char buffer[8192];
     int section = 0;
     while (good) {
         const long bytes = ov_read(&file, buffer, sizeof buffer, bigEndian, 2, 1, &section);
@@ -68,12 +68,15 @@ Pcm decodeVorbis(QByteArrayView data)
             break;
         const vorbis_info *now = ov_info(&file, section);
         good = bytes > 0 && now && now->channels == channels && now->rate == pcmRate;
+        if (!good)
+            break;
         const auto *samples = reinterpret_cast<const qint16 *>(buffer);
-        for (long i = 0; good && i < bytes / 2; ++i) {
-            pcm.samples.push_back(samples[i]);
-            if (channels == 1)
-                pcm.samples.push_back(samples[i]);
-        }
+        const size_t count = size_t(bytes) / 2;
+        if (channels == 2)
+            pcm.samples.insert(pcm.samples.end(), samples, samples + count);
+        else
+            for (size_t i = 0; i < count; ++i)
+                pcm.samples.insert(pcm.samples.end(), 2, samples[i]);
     }
     ov_clear(&file);
     return good ? pcm : Pcm{};

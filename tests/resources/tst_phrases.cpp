@@ -74,10 +74,10 @@ double medianPitch(const Pcm &pcm)
 {
     const std::vector<double> x = mono(pcm);
     double loudest = 0;
-    for (std::size_t at = 0; at + frame <= x.size(); at += frame / 2)
+    for (std::size_t at = 0; at + frame <= x.size(); at += frame)
         loudest = std::max(loudest, std::inner_product(&x[at], &x[at] + frame, &x[at], 0.0));
     std::vector<double> pitches;
-    for (std::size_t at = 0; at + frame <= x.size(); at += frame / 2) {
+    for (std::size_t at = 0; at + frame <= x.size(); at += frame) {
         std::vector<double> squares{0};
         for (std::size_t j = 0; j < frame; ++j)
             squares.push_back(squares.back() + x[at + j] * x[at + j]);
