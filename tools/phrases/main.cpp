@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <deque>
 #include <fstream>
 #include <string>
@@ -51,8 +50,7 @@ struct Stereo {
 
 struct Event {
     long frame;
-    int order; // at the same frame: note-offs, then bends, then note-ons
-    int type;  // 0 off, 1 bend, 2 on
+    int type; // at the same frame: 0 note-off, then 1 bend, then 2 note-on
     int key;
     int value;
 };
@@ -61,17 +59,29 @@ std::vector<Event> events(const phrases::Phrase &p)
 {
     const double secondsPerBeat = 60.0 / p.bpm;
     const auto at = [&](double beat) { return std::lround((lead + beat * secondsPerBeat) * rate); };
-    std::vector<Event> list;
+    struct Stroke {
+        long on, off;
+        int key, velocity;
+    };
+    std::vector<Stroke> strokes;
     for (const phrases::Note &n : p.notes) {
-        const int strokes = n.rollEvery > 0 ? std::max(1, int(std::lround(n.length / n.rollEvery))) : 1;
+        const int count = n.rollEvery > 0 ? std::max(1, int(std::lround(n.length / n.rollEvery))) : 1;
         const double step = n.rollEvery > 0 ? n.rollEvery : n.length;
-        for (int s = 0; s < strokes; ++s) {
-            const double t = strokes > 1 ? double(s) / (strokes - 1) : 0.0;
-            const int velocity =
-                std::clamp(int(std::lround(n.velocity + t * (n.rollTo - n.velocity) * (strokes > 1))), 1, 127);
-            list.push_back({at(n.beat + s * step), 2, 2, n.key, velocity});
-            list.push_back({at(n.beat + (s + 1) * step), 0, 0, n.key, 0});
+        for (int s = 0; s < count; ++s) {
+            const double t = count > 1 ? double(s) / (count - 1) : 0.0;
+            const int velocity = std::clamp(int(std::lround(n.velocity + t * (n.rollTo - n.velocity))), 1, 127);
+            strokes.push_back({at(n.beat + s * step), at(n.beat + (s + 1) * step), n.key, velocity});
         }
+    }
+    std::vector<Event> list;
+    for (const Stroke &a : strokes) {
+        list.push_back({a.on, 2, a.key, a.velocity});
+        // A string struck again while it rings goes on sounding from the new stroke.
+        const bool struckAgain = std::any_of(strokes.begin(), strokes.end(), [&](const Stroke &b) {
+            return b.key == a.key && b.on > a.on && b.on < a.off;
+        });
+        if (!struckAgain)
+            list.push_back({a.off, 0, a.key, 0});
     }
     // The slide moves the wheel every 5 ms along the bend points.
     for (std::size_t i = 0; i + 1 < p.bends.size(); ++i) {
@@ -80,11 +90,11 @@ std::vector<Event> events(const phrases::Phrase &p)
         for (long f = from; f <= to; f += rate / 200) {
             const double s =
                 a.semitones + (b.semitones - a.semitones) * double(f - from) / double(std::max(1L, to - from));
-            list.push_back({f, 1, 1, 0, std::clamp(int(std::lround(8192 + s / 12.0 * 8192)), 0, 16383)});
+            list.push_back({f, 1, 0, std::clamp(int(std::lround(8192 + s / 12.0 * 8192)), 0, 16383)});
         }
     }
     std::stable_sort(list.begin(), list.end(), [](const Event &x, const Event &y) {
-        return x.frame != y.frame ? x.frame < y.frame : x.order < y.order;
+        return x.frame != y.frame ? x.frame < y.frame : x.type < y.type;
     });
     return list;
 }
