@@ -4,13 +4,19 @@
 
 #include "app/forms/accessibility.h"
 #include "app/forms/screens.h"
+#include "app/startup.h"
 #include "screens/loading/form_chargement.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    const startup::Parsed parsed = startup::parse(startup::arguments(argc, argv));
+    if (parsed.exitStatus)
+        return startup::report(parsed);
+    startup::ScaleFactor scale(parsed.options, argc, argv);
     QApplication app(argc, argv);
+    scale.restore();
     QApplication::setApplicationName(QStringLiteral("calivento"));
     QApplication::setApplicationDisplayName(QStringLiteral("Calivento"));
     QApplication::setDesktopFileName(QStringLiteral("fr.calivento.Calivento"));

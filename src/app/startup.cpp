@@ -1,0 +1,168 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "startup.h"
+
+#include <QCommandLineParser>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QScreen>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace startup {
+
+namespace {
+
+constexpr double screenWidth = 800;
+constexpr double screenHeight = 600;
+const char scaleVariable[] = "QT_SCALE_FACTOR";
+
+// Qt's own options, taken out of the command line by the application object; they are known
+// here so that they are not refused, and kept out of the help.
+constexpr const char *qtOptionsWithValue[] = {"platform",      "platformpluginpath",
+                                              "platformtheme", "plugin",
+                                              "qmljsdebugger", "qwindowgeometry",
+                                              "qwindowicon",   "qwindowtitle",
+                                              "session",       "display",
+                                              "geometry",      "title",
+                                              "name",          "style",
+                                              "stylesheet"};
+constexpr const char *qtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+
+QCommandLineOption hidden(const char *name, bool takesValue)
+{
+    QCommandLineOption option(QString::fromLatin1(name));
+    if (takesValue)
+        option.setValueName(QStringLiteral("valeur"));
+    option.setFlags(QCommandLineOption::HiddenFromHelp);
+    return option;
+}
+
+QString helpText(const QCommandLineParser &parser, const QString &program)
+{
+    // The parser's own text, with its two English headings in French; it only knows the
+    // program's name once an application object exists.
+    QString text = parser.helpText();
+    text.replace(QLatin1String("Usage: <executable_name>"), QLatin1String("Utilisation : ") + program);
+    text.replace(QLatin1String("Options:"), QLatin1String("Options :"));
+    return text;
+}
+
+// An unknown option as it was typed ("--grand-écran", "-x"), not as the parser names it.
+QString asTyped(const QString &name, const QStringList &arguments)
+{
+    for (const QString &argument : arguments) {
+        const QString bare = argument.section(QLatin1Char('='), 0, 0);
+        if (bare.startsWith(QLatin1Char('-')) &&
+            QStringView(bare).mid(bare.startsWith(QLatin1String("--")) ? 2 : 1) == name)
+            return bare;
+    }
+    return name;
+}
+
+} // namespace
+
+QStringList arguments(int argc, char *argv[])
+{
+    QStringList list;
+    for (int i = 0; i < argc; ++i)
+        list << QString::fromLocal8Bit(argv[i]);
+    return list;
+}
+
+Parsed parse(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    // Qt's options are single-dash words ("-platform xcb"), never bundled letters.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(QStringLiteral("Calivento : reconnaître les instruments de l'orchestre."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Affiche cette aide."));
+    const QCommandLineOption large(
+        QStringLiteral("grand-ecran"),
+        QStringLiteral("Agrandit les écrans à la taille de l'écran (projecteur, tableau interactif)."));
+    parser.addOption(help);
+    parser.addOption(large);
+    for (const char *name : qtOptionsWithValue)
+        parser.addOption(hidden(name, true));
+    for (const char *name : qtFlags)
+        parser.addOption(hidden(name, false));
+
+    Parsed parsed;
+    const QString program = arguments.isEmpty() ? QStringLiteral("calivento") : arguments.constFirst();
+    const QString tryHelp = QStringLiteral("\nEssayez « %1 --help ».\n").arg(program);
+    if (!parser.parse(arguments.isEmpty() ? QStringList{program} : arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        parsed.message =
+            unknown.isEmpty()
+                ? QStringLiteral("%1 : %2").arg(program, parser.errorText())
+                : QStringLiteral("%1 : option inconnue : %2").arg(program, asTyped(unknown.constFirst(), arguments));
+        parsed.message += tryHelp;
+        parsed.exitStatus = 2;
+    } else if (parser.isSet(help)) {
+        parsed.message = helpText(parser, program);
+        parsed.exitStatus = 0;
+    } else if (!parser.positionalArguments().isEmpty()) {
+        parsed.message =
+            QStringLiteral("%1 : argument inattendu : %2").arg(program, parser.positionalArguments().constFirst());
+        parsed.message += tryHelp;
+        parsed.exitStatus = 2;
+    }
+    parsed.options.grandEcran = parser.isSet(large);
+    return parsed;
+}
+
+int report(const Parsed &parsed)
+{
+    std::FILE *stream = parsed.exitStatus == 0 ? stdout : stderr;
+    std::fputs(parsed.message.toLocal8Bit().constData(), stream);
+    return parsed.exitStatus.value_or(0);
+}
+
+double largeScale(QSizeF desktop)
+{
+    return std::max(1.0, std::min(desktop.width() / screenWidth, desktop.height() / screenHeight));
+}
+
+ScaleFactor::ScaleFactor(const Options &options, int argc, char *argv[])
+{
+    if (!options.grandEcran)
+        return;
+    double factor = 1;
+    {
+        // Qt settles its scale factor once, as the application object is built, and the screen's
+        // size is known only through such an object: a short-lived one measures the screen.
+        // It takes its own options out of the list it is given, so it gets a copy.
+        std::vector<char *> copy(argv, argv + argc);
+        copy.push_back(nullptr);
+        int count = argc;
+        QGuiApplication probe(count, copy.data());
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
+            factor = largeScale(screen->geometry().size());
+    }
+    if (qEnvironmentVariableIsSet(scaleVariable))
+        m_previous = qgetenv(scaleVariable);
+    // The measure was taken with any factor already asked for; the two multiply.
+    bool ok = false;
+    const double previous = m_previous ? m_previous->toDouble(&ok) : 1.0;
+    if (ok && previous > 0)
+        factor *= previous;
+    qputenv(scaleVariable, QString::number(factor, 'g', QLocale::FloatingPointShortest).toLatin1());
+    m_set = true;
+}
+
+void ScaleFactor::restore()
+{
+    if (!m_set)
+        return;
+    if (m_previous)
+        qputenv(scaleVariable, *m_previous);
+    else
+        qunsetenv(scaleVariable);
+    m_set = false;
+}
+
+} // namespace startup

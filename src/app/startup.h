@@ -1,0 +1,52 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include <QByteArray>
+#include <QSizeF>
+#include <QStringList>
+#include <optional>
+
+// What happens before the application object exists: the command line, and the scale of the
+// large mode, which Qt takes only at that point.
+namespace startup {
+
+struct Options {
+    bool grandEcran = false; // every screen scaled to fill the monitor
+};
+
+// The command line read: either options to run with, or a text to print and an exit status
+// (0 after --help, 2 after a mistake).
+struct Parsed {
+    Options options;
+    std::optional<int> exitStatus;
+    QString message;
+};
+
+// The program's arguments as Qt would see them, program name first.
+QStringList arguments(int argc, char *argv[]);
+Parsed parse(const QStringList &arguments);
+// Prints the help or the error of a finished parse; returns its exit status.
+int report(const Parsed &parsed);
+
+// The one factor that scales the 800 x 600 screens to the largest 4:3 area of a desktop of
+// this logical size; never below 1, the normal size.
+double largeScale(QSizeF desktop);
+
+// Settles Qt's scale factor for the large mode before the application is built, from the size
+// of the primary screen; restore() puts the environment back once the application exists, so
+// that programs started from the game are not scaled.
+class ScaleFactor
+{
+public:
+    ScaleFactor(const Options &options, int argc, char *argv[]);
+    void restore();
+
+private:
+    bool m_set = false;
+    std::optional<QByteArray> m_previous;
+};
+
+} // namespace startup
