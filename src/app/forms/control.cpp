@@ -8,6 +8,7 @@
 #include "resources/resources.h"
 #include "twips.h"
 
+#include <QGuiApplication>
 #include <QMetaMethod>
 #include <QMouseEvent>
 
@@ -15,7 +16,12 @@ namespace forms {
 
 const QCursor &handCursor()
 {
-    static const QCursor cursor(resources::design(QStringLiteral("cursor_hand")), 11, 6);
+    static const QCursor cursor = [] {
+        const QPixmap hand = resources::design(QStringLiteral("cursor_hand"));
+        // On X11, Qt hands the hot spot to the server in the picture's own pixels, unscaled.
+        const qreal spot = QGuiApplication::platformName() == QLatin1String("xcb") ? hand.devicePixelRatio() : 1.0;
+        return QCursor(hand, qRound(11 * spot), qRound(6 * spot));
+    }();
     return cursor;
 }
 
