@@ -6,6 +6,7 @@
 #include "app/forms/form.h"
 #include "app/forms/image.h"
 #include "app/forms/label.h"
+#include "app/forms/look.h"
 #include "app/forms/screens.h"
 #include "app/forms/timer.h"
 #include "app/forms/twips.h"
@@ -13,6 +14,7 @@
 #include "support/fakes.h"
 
 #include <QElapsedTimer>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -134,6 +136,50 @@ private slots:
         QCOMPARE(forms::centred(1024 * 15, 12000), 1680.0f);
         QCOMPARE(forms::centred(768 * 15, 9000), 1260.0f);
         QCOMPARE(forms::centred(640 * 15, 12000), -1200.0f); // a smaller desktop
+    }
+
+    // Borders keep four equal, sharp sides whatever the screen's scale; at the normal size a
+    // one-pixel frame is the outermost ring of the rectangle.
+    void framesOnScaledScreens_data()
+    {
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<int>("thickness");
+        QTest::addColumn<int>("sides"); // in device pixels
+        QTest::newRow("normal") << 1.0 << 1 << 1;
+        QTest::newRow("normal, thick") << 1.0 << 3 << 3;
+        QTest::newRow("large mode on 1920 x 1080") << 1.8 << 1 << 2;
+        QTest::newRow("large mode, thick") << 1.8 << 3 << 5;
+        QTest::newRow("desktop at 200 %") << 2.0 << 1 << 2;
+        QTest::newRow("desktop at 125 %") << 1.25 << 1 << 1;
+    }
+    void framesOnScaledScreens()
+    {
+        QFETCH(double, ratio);
+        QFETCH(int, thickness);
+        QFETCH(int, sides);
+        QImage image(200, 200, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        image.setDevicePixelRatio(ratio);
+        {
+            QPainter painter(&image);
+            painter.translate(7, 5); // a control at a position that falls between device pixels
+            forms::drawFrame(painter, QRect(0, 0, 60, 40), thickness, Qt::black);
+        }
+        const auto run = [&image](QPoint from, QPoint step) {
+            int n = 0;
+            for (QPoint p = from; image.rect().contains(p) && image.pixel(p) == qRgb(0, 0, 0); p += step)
+                ++n;
+            return n;
+        };
+        const QRect device(qRound(7 * ratio), qRound(5 * ratio), qRound(67 * ratio) - qRound(7 * ratio),
+                           qRound(45 * ratio) - qRound(5 * ratio));
+        const QPoint middle = device.center();
+        QCOMPARE(run({device.left(), middle.y()}, {1, 0}), sides);
+        QCOMPARE(run({device.right(), middle.y()}, {-1, 0}), sides);
+        QCOMPARE(run({middle.x(), device.top()}, {0, 1}), sides);
+        QCOMPARE(run({middle.x(), device.bottom()}, {0, -1}), sides);
+        QCOMPARE(image.pixel(device.left() - 1, middle.y()), qRgb(255, 255, 255)); // nothing outside
+        QCOMPARE(image.pixel(middle.x(), device.bottom() + 1), qRgb(255, 255, 255));
     }
 
     void timerIntervalZeroStopsAndSettingRestartsTheWait()

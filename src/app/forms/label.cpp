@@ -50,12 +50,11 @@ void Label::paintEvent(QPaintEvent *)
     if (m_look.back)
         painter.fillRect(area, *m_look.back);
     if (m_look.border) {
-        painter.setPen(QColor(0, 0, 0));
-        painter.drawRect(area.adjusted(0, 0, -1, -1));
+        drawFrame(painter, area, 1, QColor(0, 0, 0));
         area.adjust(1, 1, -1, -1);
     }
-    const int flags = int(m_look.align) | Qt::AlignTop | Qt::TextShowMnemonic
-                      | (m_look.wrap ? Qt::TextWordWrap : Qt::TextSingleLine);
+    const int flags =
+        int(m_look.align) | Qt::AlignTop | Qt::TextShowMnemonic | (m_look.wrap ? Qt::TextWordWrap : Qt::TextSingleLine);
     const QString text = m_displayText ? m_displayText(m_caption) : m_caption;
     if (!Enabled()) {
         // Engraved grey text, as a disabled label is drawn on the classic desktop.

@@ -6,7 +6,10 @@
 
 #include <QColor>
 #include <QFont>
+#include <QRect>
 #include <QString>
+
+class QPainter;
 
 namespace forms {
 
@@ -27,6 +30,10 @@ constexpr QRgb fromColorRef(unsigned colorRef)
 {
     return qRgb(colorRef & 0xFF, (colorRef >> 8) & 0xFF, (colorRef >> 16) & 0xFF);
 }
+
+// A frame of the given thickness inside a rectangle. On a screen scaled by a fractional factor
+// its sides are laid on whole device pixels, so that all four are equally thick and sharp.
+void drawFrame(QPainter &painter, const QRect &rect, int thickness, const QColor &color);
 
 inline const QColor windowColor{255, 255, 255};
 inline const QColor windowTextColor{0, 0, 0};

@@ -4,6 +4,8 @@
 
 #include "shape.h"
 
+#include "look.h"
+
 #include <QPainter>
 
 namespace forms {
@@ -18,13 +20,8 @@ Shape::Shape(Form *form, const QString &name, const QRect &twips, int borderWidt
 void Shape::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    const int w = m_borderWidth;
-    const QColor ink(0, 0, 0);
     // The border lies inside the shape's rectangle.
-    painter.fillRect(0, 0, width(), w, ink);
-    painter.fillRect(0, height() - w, width(), w, ink);
-    painter.fillRect(0, 0, w, height(), ink);
-    painter.fillRect(width() - w, 0, w, height(), ink);
+    drawFrame(painter, rect(), m_borderWidth, QColor(0, 0, 0));
 }
 
 } // namespace forms
