@@ -12,6 +12,8 @@
 #include <QScreen>
 #include <QSvgRenderer>
 
+#include <future>
+
 namespace resources {
 
 namespace {
@@ -27,13 +29,14 @@ QString drawingOf(const QString &path)
 }
 
 // The drawing rendered as the bitmap was, on the same ground, at ratio times its pixel size.
-QPixmap render(const QString &path, qreal ratio)
+// Touches no pixmap, so it may run on another thread.
+QImage render(const QString &path, qreal ratio)
 {
     QImageReader bitmap(path);
     const QSize size = bitmap.size();
     QSvgRenderer drawing(drawingOf(path));
     if (!drawing.isValid() || size.isEmpty())
-        return QPixmap(path); // no drawing: the bitmap, stretched
+        return QImage(path); // no drawing: the bitmap, stretched
     const bool opaque = QImage::toPixelFormat(bitmap.imageFormat()).alphaUsage() == QPixelFormat::IgnoresAlpha;
     QImage image(qRound(size.width() * ratio), qRound(size.height() * ratio), QImage::Format_ARGB32_Premultiplied);
     image.fill(opaque ? Qt::white : Qt::transparent);
@@ -44,19 +47,43 @@ QPixmap render(const QString &path, qreal ratio)
     if (opaque)
         image.convertTo(QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
-    return QPixmap::fromImage(std::move(image));
+    return image;
+}
+
+using Key = std::pair<QString, qreal>;
+
+// Renderings started ahead on another thread, taken by the first use.
+QHash<Key, std::shared_future<QImage>> &ahead()
+{
+    static QHash<Key, std::shared_future<QImage>> renderings;
+    return renderings;
+}
+
+QString pathOf(const QString &type, int id)
+{
+    if (type.compare(QLatin1String("Fond"), Qt::CaseInsensitive) == 0 && id == 1)
+        return QStringLiteral(":/pictures/fond.jpg");
+    if (type.compare(QLatin1String("Calivento"), Qt::CaseInsensitive) == 0 && id == 2)
+        return QStringLiteral(":/pictures/calivento.png");
+    return {};
 }
 
 QPixmap decodeOnce(const QString &path, qreal ratio)
 {
-    static QHash<std::pair<QString, qreal>, QPixmap> cache;
-    const std::pair key(path, ratio);
+    static QHash<Key, QPixmap> cache;
+    const Key key(path, ratio);
     auto it = cache.constFind(key);
     if (it != cache.constEnd())
         return *it;
     ++decodes;
-    // The normal size is the bitmap, pixel for pixel.
-    QPixmap pixmap = qFuzzyCompare(ratio, 1.0) ? QPixmap(path) : render(path, ratio);
+    QPixmap pixmap;
+    if (qFuzzyCompare(ratio, 1.0))
+        pixmap = QPixmap(path); // the normal size is the bitmap, pixel for pixel
+    else if (const auto started = ahead().find(key); started != ahead().end())
+        pixmap = QPixmap::fromImage(started->get());
+    else
+        pixmap = QPixmap::fromImage(render(path, ratio));
+    ahead().remove(key);
     cache.insert(key, pixmap);
     return pixmap;
 }
@@ -71,11 +98,18 @@ qreal screenRatio()
 
 QPixmap picture(const QString &type, int id, qreal ratio)
 {
-    if (type.compare(QLatin1String("Fond"), Qt::CaseInsensitive) == 0 && id == 1)
-        return decodeOnce(QStringLiteral(":/pictures/fond.jpg"), ratio);
-    if (type.compare(QLatin1String("Calivento"), Qt::CaseInsensitive) == 0 && id == 2)
-        return decodeOnce(QStringLiteral(":/pictures/calivento.png"), ratio);
-    return {};
+    const QString path = pathOf(type, id);
+    return path.isEmpty() ? QPixmap() : decodeOnce(path, ratio);
+}
+
+void renderAhead(const QString &type, int id)
+{
+    const qreal ratio = screenRatio();
+    const QString path = pathOf(type, id);
+    const Key key(path, ratio);
+    if (path.isEmpty() || qFuzzyCompare(ratio, 1.0) || ahead().contains(key))
+        return;
+    ahead().insert(key, std::async(std::launch::async, render, path, ratio).share());
 }
 
 QPixmap design(const QString &name, qreal ratio)

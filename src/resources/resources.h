@@ -22,6 +22,10 @@ qreal screenRatio();
 // mascot of the loading screen. Type names are matched without regard to case.
 QPixmap picture(const QString &type, int id, qreal ratio = screenRatio());
 
+// On a scaled screen, starts rendering that picture on another thread, for its first use to
+// take; at the normal size there is nothing to render.
+void renderAhead(const QString &type, int id);
+
 // A picture of a screen's design by its file name: an instrument ("violon"), a metronome pose
 // ("metronome_gauche"), the menu's mascot, the hand cursor.
 QPixmap design(const QString &name, qreal ratio = screenRatio());

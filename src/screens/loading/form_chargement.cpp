@@ -17,7 +17,9 @@ Form_chargement::Form_chargement()
     , Label1(this, QStringLiteral("Label1"), QStringLiteral("Veuillez patienter pendant le chargement de Calivento"),
              // Tall enough for the four lines the message wraps to.
              {1560, 240, 2040, 1140},
-             {.fore = QColor(0, 0, 255), .align = Qt::AlignHCenter, .wrap = true,
+             {.fore = QColor(0, 0, 255),
+              .align = Qt::AlignHCenter,
+              .wrap = true,
               .font = {.family = "Times New Roman", .points = 12}})
     , Timer1(this, QStringLiteral("Timer1"), 10)
 {
@@ -32,14 +34,17 @@ void Form_chargement::preloadMenu()
     resources::design(QStringLiteral("metronome_menu"));
     forms::handCursor();
     // Opening the font files is part of a first paint; the menu's faces are opened here.
-    for (const forms::FontSpec &face : {forms::FontSpec{.points = 12, .bold = true},
-                                        forms::FontSpec{.points = 20.25, .bold = true, .italic = true}})
+    for (const forms::FontSpec &face :
+         {forms::FontSpec{.points = 12, .bold = true}, forms::FontSpec{.points = 20.25, .bold = true, .italic = true}})
         QFontMetrics(forms::makeFont(face)).horizontalAdvance(QStringLiteral("Niveau 1"));
 }
 
 void Form_chargement::Form_Load()
 {
     centreOnDesktop();
+    // The menu's background takes longest to render on a scaled screen: it starts now, beside
+    // the loading screen's own start, on the other core.
+    resources::renderAhead(QStringLiteral("Fond"), 1);
     setPicture(resources::picture(QStringLiteral("Calivento"), 2));
 }
 
