@@ -5,6 +5,7 @@
 #include "startup.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QScreen>
@@ -92,7 +93,9 @@ Parsed parse(const QStringList &arguments)
         parser.addOption(hidden(name, false));
 
     Parsed parsed;
-    const QString program = arguments.isEmpty() ? QStringLiteral("calivento") : arguments.constFirst();
+    // The name the player typed, not the installed program's path behind the launcher.
+    const QString program =
+        arguments.isEmpty() ? QStringLiteral("calivento") : QFileInfo(arguments.constFirst()).fileName();
     const QString tryHelp = QStringLiteral("\nEssayez « %1 --help ».\n").arg(program);
     if (!parser.parse(arguments.isEmpty() ? QStringList{program} : arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
