@@ -91,7 +91,7 @@ Form_instruments::Form_instruments()
                       {})
     , Command_tous(this, QStringLiteral("Command_tous"), QStringLiteral("Tous"), {11235, 9135, 1335, 495})
     , Command_famille(this, QStringLiteral("Command_famille"), QStringLiteral("famille"), {11160, 9720, 975, 495})
-    , Command_Aérophones(this, QStringLiteral("Command_Aérophones"), QStringLiteral("Aérophones"),
+    , Command_Aerophones(this, QStringLiteral("Command_Aérophones"), QStringLiteral("Aérophones"),
                          {9720, 10320, 1335, 495})
     , Command_cordophones(this, QStringLiteral("Command_cordophones"), QStringLiteral("cordophones"),
                           {9720, 9720, 1335, 495})
@@ -133,7 +133,7 @@ Form_instruments::Form_instruments()
     for (forms::Label *marker : {&Label_facile, &Label_moyen, &Label_difficile})
         marker->setVisible(false);
     for (forms::TriggerButton *mode :
-         {&Command_tous, &Command_famille, &Command_Aérophones, &Command_cordophones, &Command_idiophones}) {
+         {&Command_tous, &Command_famille, &Command_Aerophones, &Command_cordophones, &Command_idiophones}) {
         mode->setEnabled(false);
         mode->setVisible(false);
     }
@@ -143,7 +143,7 @@ Form_instruments::Form_instruments()
 
     connect(&Command_tous, &forms::Control::Click, this, &Form_instruments::Command_tous_Click);
     connect(&Command_famille, &forms::Control::Click, this, &Form_instruments::Command_famille_Click);
-    connect(&Command_Aérophones, &forms::Control::Click, this, &Form_instruments::Command_Aérophones_Click);
+    connect(&Command_Aerophones, &forms::Control::Click, this, &Form_instruments::Command_Aerophones_Click);
     connect(&Command_cordophones, &forms::Control::Click, this, &Form_instruments::Command_cordophones_Click);
     connect(&Command_idiophones, &forms::Control::Click, this, &Form_instruments::Command_idiophones_Click);
     connect(&Timer1, &forms::Timer::tick, this, &Form_instruments::Timer1_Timer);
@@ -198,7 +198,7 @@ forms::TriggerButton &Form_instruments::modeButton(GameId id)
 {
     switch (id) {
     case GameId::Vents:
-        return Command_Aérophones;
+        return Command_Aerophones;
     case GameId::Cordes:
         return Command_cordophones;
     case GameId::Percussions:
@@ -227,7 +227,7 @@ std::optional<GameId> Form_instruments::visibleGame() const
 {
     const std::pair<const forms::TriggerButton *, GameId> order[] = {
         {&Command_idiophones, GameId::Percussions}, {&Command_cordophones, GameId::Cordes},
-        {&Command_Aérophones, GameId::Vents},       {&Command_tous, GameId::Tous},
+        {&Command_Aerophones, GameId::Vents},       {&Command_tous, GameId::Tous},
         {&Command_famille, GameId::Familles},
     };
     for (const auto &[button, id] : order)
@@ -263,7 +263,7 @@ void Form_instruments::Command_famille_Click()
     setUpBoard(GameId::Familles);
 }
 
-void Form_instruments::Command_Aérophones_Click()
+void Form_instruments::Command_Aerophones_Click()
 {
     setUpBoard(GameId::Vents);
 }

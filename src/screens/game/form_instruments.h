@@ -48,7 +48,7 @@ public:
     // Handlers.
     void Command_tous_Click();
     void Command_famille_Click();
-    void Command_Aérophones_Click();
+    void Command_Aerophones_Click();
     void Command_cordophones_Click();
     void Command_idiophones_Click();
     // The drop handler of all 24 pictures.
@@ -82,7 +82,7 @@ public:
     forms::Label Label_difficile;
     forms::TriggerButton Command_tous;
     forms::TriggerButton Command_famille;
-    forms::TriggerButton Command_Aérophones;
+    forms::TriggerButton Command_Aerophones;
     forms::TriggerButton Command_cordophones;
     forms::TriggerButton Command_idiophones;
     forms::TriggerButton Command_visible;
