@@ -4,6 +4,8 @@
 
 #include "screens.h"
 
+#include "timer.h"
+
 #include <algorithm>
 
 namespace forms {
@@ -27,6 +29,10 @@ void Screens::unload(Form *form)
     };
     if (owned() == m_loaded.end())
         return;
+    // Its timers stop at once: a tick due before the deferred deletion would act for a screen
+    // already gone, and could even bring it back.
+    for (Timer *timer : form->findChildren<Timer *>())
+        timer->setEnabled(false);
     form->Form_Unload();
     // Form_Unload may itself have unloaded other screens; look the entry up again.
     if (auto it = owned(); it != m_loaded.end())
