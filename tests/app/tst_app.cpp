@@ -130,6 +130,29 @@ private slots:
         QCOMPARE(screen.drops.last(), QStringLiteral("back<name"));
     }
 
+    void dragCancelledWhenTheScreenGoesAway_data()
+    {
+        QTest::addColumn<bool>("hide"); // or disable
+        QTest::newRow("disabled") << false;
+        QTest::newRow("hidden") << true;
+    }
+    void dragCancelledWhenTheScreenGoesAway()
+    {
+        QFETCH(bool, hide);
+        TestScreen &screen = forms::get<TestScreen>();
+        screen.Show();
+        QTest::mousePress(&screen.name, Qt::LeftButton);
+        QTest::mouseMove(&screen.name, screen.name.mapFrom(&screen, centreOf(screen.back)));
+        hide ? screen.Hide() : screen.setEnabled(false);
+        screen.Show();
+        screen.setEnabled(true);
+        QVERIFY(!screen.dragSource());
+        QVERIFY(screen.findChild<QWidget *>(QStringLiteral("DragOutline"))->isHidden());
+        // The release that the disabled screen never got ends nothing.
+        QTest::mouseRelease(&screen.name, Qt::LeftButton, {}, screen.name.mapFrom(&screen, centreOf(screen.back)));
+        QVERIFY(screen.drops.isEmpty());
+    }
+
     void centring()
     {
         QCOMPARE(forms::centred(800 * 15, 12000), 0.0f);
@@ -201,6 +224,29 @@ private slots:
         }
         QCOMPARE(ticks.count(), stopped);
         QTRY_COMPARE_WITH_TIMEOUT(ticks.count(), stopped + 1, 1000);
+    }
+
+    void noBurstOfTicksAfterAStall_data()
+    {
+        QTest::addColumn<bool>("setInTick");
+        QTest::newRow("steady interval") << false;
+        QTest::newRow("interval set inside the tick") << true;
+    }
+    void noBurstOfTicksAfterAStall()
+    {
+        QFETCH(bool, setInTick);
+        forms::Timer timer(nullptr, QStringLiteral("t"), 10);
+        int ticks = 0;
+        connect(&timer, &forms::Timer::tick, this, [&] {
+            ++ticks;
+            if (setInTick)
+                timer.setInterval(10);
+        });
+        QTRY_VERIFY(ticks > 0);
+        QTest::qSleep(400); // the process stopped: 40 ticks overdue
+        ticks = 0;
+        QTest::qWait(25);
+        QVERIFY2(ticks <= 4, qPrintable(QString::number(ticks)));
     }
 
     void runsOfWaitsKeepTheirNominalTotal_data()

@@ -23,6 +23,7 @@ public:
     explicit DragOutline(QWidget *parent)
         : QWidget(parent)
     {
+        setObjectName(QStringLiteral("DragOutline"));
         setAttribute(Qt::WA_TransparentForMouseEvents);
         hide();
     }
@@ -51,7 +52,9 @@ Form::Form(const QString &name, int widthTwips, int heightTwips)
 
 Form::~Form() = default;
 
-void Form::Form_KeyDown(int, int) {}
+void Form::Form_KeyDown(int, int)
+{
+}
 
 void Form::Show()
 {
@@ -164,15 +167,33 @@ void Form::moveDrag(QPoint formPos)
 void Form::endDrag(QPoint formPos)
 {
     Control *source = m_dragSource;
-    m_dragSource = nullptr;
-    if (m_outline)
-        m_outline->hide();
+    cancelDrag();
     if (!source || !rect().contains(formPos))
         return;
     // childAt follows the stacking order, so the topmost control under the pointer gets the drop.
     auto *target = qobject_cast<Control *>(childAt(formPos));
     if (target && target->acceptsDrops())
         emit target->DragDrop(source);
+}
+
+void Form::cancelDrag()
+{
+    m_dragSource = nullptr;
+    if (m_outline)
+        m_outline->hide();
+}
+
+void Form::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        cancelDrag();
+    QWidget::changeEvent(event);
+}
+
+void Form::hideEvent(QHideEvent *event)
+{
+    cancelDrag();
+    QWidget::hideEvent(event);
 }
 
 void Form::stackTopmostFirst(const QList<QWidget *> &controls)

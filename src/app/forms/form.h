@@ -56,6 +56,8 @@ public:
     void beginDrag(Control *source, QPoint grabOffset);
     void moveDrag(QPoint formPos);
     void endDrag(QPoint formPos);
+    // A disabled or hidden screen gets no mouse release: its drag ends there, dropping nothing.
+    void cancelDrag();
     Control *dragSource() const { return m_dragSource; }
 
     // Stacks the named controls so that the first is on top and each receives the drops over
@@ -69,6 +71,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void applyGeometry();

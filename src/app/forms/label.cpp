@@ -67,10 +67,14 @@ void Label::paintEvent(QPaintEvent *)
     painter.drawText(area, flags, text);
 }
 
+bool Label::dragging() const
+{
+    return form()->dragSource() == this;
+}
+
 void Label::mousePressEvent(QMouseEvent *event)
 {
     if (m_dragAutomatic && event->button() == Qt::LeftButton) {
-        m_dragging = true;
         form()->beginDrag(this, event->position().toPoint());
         return;
     }
@@ -79,16 +83,15 @@ void Label::mousePressEvent(QMouseEvent *event)
 
 void Label::mouseMoveEvent(QMouseEvent *event)
 {
-    if (m_dragging)
+    if (dragging())
         form()->moveDrag(mapTo(form(), event->position().toPoint()));
 }
 
 void Label::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (m_dragging) {
+    if (dragging()) {
         if (event->button() != Qt::LeftButton)
             return;
-        m_dragging = false;
         form()->endDrag(mapTo(form(), event->position().toPoint()));
         return;
     }

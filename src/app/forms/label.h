@@ -13,9 +13,9 @@ namespace forms {
 
 // How a label looks, as the screen tables describe it.
 struct LabelLook {
-    std::optional<QColor> back = std::nullopt;  // opaque background; none = transparent
+    std::optional<QColor> back = std::nullopt; // opaque background; none = transparent
     QColor fore = windowTextColor;
-    bool border = false;                 // single line
+    bool border = false; // single line
     Qt::Alignment align = Qt::AlignLeft;
     bool wrap = true;
     FontSpec font = {};
@@ -48,10 +48,12 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    // The screen owns the drag, so that it can cancel it.
+    bool dragging() const;
+
     QString m_caption;
     LabelLook m_look;
     bool m_dragAutomatic = false;
-    bool m_dragging = false;
     std::function<QString(const QString &)> m_displayText;
 };
 

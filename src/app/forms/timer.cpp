@@ -5,6 +5,7 @@
 #include "timer.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 
 namespace forms {
 
@@ -21,6 +22,10 @@ qint64 nowNs()
 constexpr qint64 nsPerMs = 1'000'000;
 // A tick that the event loop delivers this much early is put back to its due time.
 constexpr qint64 earlyToleranceNs = 200'000;
+// A wait due longer ago than one interval, and than this, means the process was stalled (a
+// suspended machine, a stopped process) rather than a tick ran late: the timer then starts
+// afresh from now instead of firing a burst of catch-up ticks.
+constexpr qint64 stallNs = 100 * nsPerMs;
 } // namespace
 
 Timer::Timer(QObject *parent, const QString &name, int interval, bool enabled)
@@ -55,8 +60,8 @@ void Timer::restart()
         return;
     }
     // Inside a tick the new wait runs from when that tick was due.
-    const qint64 base = m_inTick ? m_dueNs : nowNs();
-    m_deadlineNs = base + m_interval * nsPerMs;
+    const qint64 now = nowNs();
+    setDeadline(m_inTick ? m_dueNs : now, now);
     schedule();
 }
 
@@ -81,11 +86,14 @@ void Timer::fire()
     m_inTick = false;
     if (m_restarts != restartsBefore || !m_enabled || m_interval <= 0)
         return;
-    m_deadlineNs += m_interval * nsPerMs;
-    // After a long stall (a suspended machine), start afresh rather than firing a burst.
-    if (m_deadlineNs < now - m_interval * nsPerMs)
-        m_deadlineNs = now + m_interval * nsPerMs;
+    setDeadline(m_deadlineNs, nowNs());
     schedule();
+}
+
+void Timer::setDeadline(qint64 base, qint64 now)
+{
+    const qint64 wait = m_interval * nsPerMs;
+    m_deadlineNs = base + wait < now - std::max(wait, stallNs) ? now + wait : base + wait;
 }
 
 } // namespace forms

@@ -11,7 +11,8 @@ namespace forms {
 
 // The game's timer: Interval in ms (0 stops it), Enabled, a tick on the interface thread.
 // Setting Interval restarts the wait. Waits are measured from when each tick was due, not
-// from when it ran, so a run of waits lasts its nominal total however late single ticks are.
+// from when it ran, so a run of waits lasts its nominal total however late single ticks are;
+// after a stall it starts afresh from now.
 class Timer : public QObject
 {
     Q_OBJECT
@@ -29,6 +30,7 @@ signals:
 
 private:
     void restart();
+    void setDeadline(qint64 base, qint64 now);
     void schedule();
     void fire();
 
@@ -37,7 +39,7 @@ private:
     bool m_enabled;
     qint64 m_deadlineNs = 0;
     bool m_inTick = false;
-    qint64 m_dueNs = 0;   // when the running tick was due
+    qint64 m_dueNs = 0; // when the running tick was due
     unsigned m_restarts = 0;
 };
 
