@@ -6,12 +6,24 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <charconv>
 
 namespace progress {
 
 namespace {
+// Where no temporary can be made beside the file (a read-only folder), the file itself is
+// written over from its start and only then cut to length, so that a failed write never
+// leaves it empty. Only a file that exists and may be written is written over.
+bool overwrite(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
+        return false;
+    return file.write(content) == content.size() && file.resize(content.size());
+}
+
 // A number is found in the first bytes; no need to read a runaway file to its end.
 constexpr qint64 readLimit = 4096;
 
@@ -68,8 +80,21 @@ QString Store::path(game::GameId id) const
     return m_folder + QLatin1Char('/') + QString::fromLatin1(game::info(id).progressFile);
 }
 
+void Store::removeStrayTemporaries(game::GameId id) const
+{
+    // A save killed before its commit leaves its temporary, named after the file plus six
+    // letters or digits, where the system has no unnamed temporary files.
+    const QString name = QString::fromLatin1(game::info(id).progressFile);
+    const QDir folder(m_folder);
+    static const QRegularExpression tail(QStringLiteral("^\\.[A-Za-z0-9]{6}$"));
+    for (const QString &entry : folder.entryList({name + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden))
+        if (tail.match(QStringView(entry).mid(name.size())).hasMatch())
+            QFile::remove(folder.filePath(entry));
+}
+
 std::optional<int> Store::read(game::GameId id) const
 {
+    removeStrayTemporaries(id);
     QFile file(path(id));
     if (!file.exists()) {
         write(id, 1);
@@ -90,10 +115,10 @@ bool Store::write(game::GameId id, int value) const
 {
     if (!QDir().mkpath(m_folder))
         return false;
+    const QByteArray content = QByteArray::number(value) + "\r\n";
     QSaveFile file(path(id));
     if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray content = QByteArray::number(value) + "\r\n";
+        return overwrite(path(id), content);
     // The write is buffered until the commit, and a commit whose buffer could not be written
     // (full disk) would still replace the file, with nothing: the flush shows the failure first.
     if (file.write(content) != content.size() || !file.flush()) {

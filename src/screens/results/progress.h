@@ -33,17 +33,21 @@ public:
     QString path(game::GameId id) const;
 
     // The open levels of a game. A missing file is created holding 1 (and the folder with it,
-    // when it can be); an unreadable or garbled file reads as nothing and is left alone.
+    // when it can be); an unreadable or garbled file reads as nothing and is left alone. A
+    // temporary left beside the file by a killed save is removed.
     std::optional<int> read(game::GameId id) const;
 
     // Records a win. The file is replaced atomically: a crash or a full disk leaves either the
-    // old or the new content. Returns false when it could not be written.
+    // old or the new content; in a read-only folder a writable file is written over in place.
+    // Returns false when it could not be written.
     bool recordWin(game::GameId id, int levelWon) const;
 
     // Writes the value as the game does: the digit, then CR LF.
     bool write(game::GameId id, int value) const;
 
 private:
+    void removeStrayTemporaries(game::GameId id) const;
+
     QString m_folder;
 };
 

@@ -34,7 +34,7 @@ bool runAsNobody(const char *testFunction, QString *output)
     QProcess probe;
     probe.start(setpriv, drop + QStringList{QStringLiteral("test"), QStringLiteral("-x"), self});
     if (!probe.waitForFinished() || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
-        return false;  // the test program lies where nobody cannot reach it
+        return false; // the test program lies where nobody cannot reach it
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("TMPDIR"), QStringLiteral("/tmp"));
@@ -49,17 +49,17 @@ bool runAsNobody(const char *testFunction, QString *output)
     return true;
 }
 
-#define UNPRIVILEGED_ONLY()                                                                          \
-    do {                                                                                             \
-        if (geteuid() == 0) {                                                                        \
-            QString output;                                                                          \
-            if (!runAsNobody(QTest::currentTestFunction(), &output))                                 \
-                QSKIP("running as root and cannot switch to an unprivileged user");                  \
-            QVERIFY2(output.contains(QLatin1String("Totals: ")) && output.contains(QLatin1String(" 0 failed")) \
-                         && !output.contains(QLatin1String("SKIP")),                                \
-                     qPrintable(output));                                                            \
-            return;                                                                                  \
-        }                                                                                            \
+#define UNPRIVILEGED_ONLY()                                                                                            \
+    do {                                                                                                               \
+        if (geteuid() == 0) {                                                                                          \
+            QString output;                                                                                            \
+            if (!runAsNobody(QTest::currentTestFunction(), &output))                                                   \
+                QSKIP("running as root and cannot switch to an unprivileged user");                                    \
+            QVERIFY2(output.contains(QLatin1String("Totals: ")) && output.contains(QLatin1String(" 0 failed")) &&      \
+                         !output.contains(QLatin1String("SKIP")),                                                      \
+                     qPrintable(output));                                                                              \
+            return;                                                                                                    \
+        }                                                                                                              \
     } while (false)
 
 // No file may grow past its current size in this process while it lives.
@@ -87,7 +87,7 @@ private slots:
     void firstNumber_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<int>("expected");  // -999: no number
+        QTest::addColumn<int>("expected"); // -999: no number
         QTest::newRow("as written") << QByteArray("2\r\n") << 2;
         QTest::newRow("spaces and blank lines first") << QByteArray("  \r\n\r\n 3  ") << 3;
         QTest::newRow("more lines after") << QByteArray("1\r\nhello\r\n3") << 1;
@@ -109,7 +109,7 @@ private slots:
         QCOMPARE(progress::afterWin(1, 1), 2);
         QCOMPARE(progress::afterWin(2, 1), 2);
         QCOMPARE(progress::afterWin(2, 2), 3);
-        QCOMPARE(progress::afterWin(2, 3), 2);  // never goes down
+        QCOMPARE(progress::afterWin(2, 3), 2); // never goes down
         QCOMPARE(progress::afterWin(3, 2), 3);
     }
 
@@ -153,17 +153,18 @@ private slots:
     {
         QTest::addColumn<int>("folder");
         QTest::addColumn<int>("file");
-        QTest::addColumn<int>("read");  // -999: nothing
+        QTest::addColumn<int>("read"); // -999: nothing
         QTest::addColumn<bool>("saved");
         QTest::addColumn<QByteArray>("after");
         const int r = QFileDevice::ReadOwner, w = QFileDevice::WriteOwner, x = QFileDevice::ExeOwner;
-        QTest::newRow("read-only folder") << (r | x) << (r | w) << 3 << false << QByteArray("3\r\n");
+        // No room for a temporary beside it: the file itself is overwritten.
+        QTest::newRow("read-only folder") << (r | x) << (r | w) << 2 << true << QByteArray("3\r\n");
         // A file the player made read-only stays as it is, even with the folder writable.
-        QTest::newRow("read-only file") << (r | w | x) << r << 3 << false << QByteArray("3\r\n");
-        // Unreadable counts as fresh: the win opens level 2.
+        QTest::newRow("read-only file") << (r | w | x) << r << 2 << false << QByteArray("2\r\n");
+        // Unreadable counts as fresh: the win of level 2 opens level 2.
         QTest::newRow("unreadable file") << (r | w | x) << w << -999 << true << QByteArray("2\r\n");
         // The file cannot even be seen: it is taken as missing, and cannot be created either.
-        QTest::newRow("unreadable folder") << w << (r | w) << 1 << false << QByteArray("3\r\n");
+        QTest::newRow("unreadable folder") << w << (r | w) << 1 << false << QByteArray("2\r\n");
     }
     void permissions()
     {
@@ -176,12 +177,12 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("niveaux"));
         const Store store(path);
-        QVERIFY(fakes::put(store.path(GameId::Cordes), "3\r\n"));
+        QVERIFY(fakes::put(store.path(GameId::Cordes), "2\r\n"));
         QFile::setPermissions(store.path(GameId::Cordes), QFileDevice::Permissions(file));
         QFile::setPermissions(path, QFileDevice::Permissions(folder));
         QCOMPARE(store.read(GameId::Cordes).value_or(-999), read);
-        QCOMPARE(store.read(GameId::Vents), std::optional<int>(1));  // missing or not: level 1 is open
-        QCOMPARE(store.recordWin(GameId::Cordes, 1), saved);
+        QCOMPARE(store.read(GameId::Vents), std::optional<int>(1)); // missing or not: level 1 is open
+        QCOMPARE(store.recordWin(GameId::Cordes, 2), saved);
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QFile::setPermissions(store.path(GameId::Cordes), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         QCOMPARE(fakes::contentOf(store.path(GameId::Cordes)), after);
@@ -202,13 +203,23 @@ private slots:
         QCOMPARE(fakes::contentOf(store.path(GameId::Tous)), QByteArray("2\r\n"));
     }
 
+    void aStrayTemporaryGoesAtTheNextRead()
+    {
+        QTemporaryDir dir;
+        const Store store(dir.path());
+        QVERIFY(fakes::put(store.path(GameId::Vents) + QStringLiteral(".aB3xYz"), "3"));
+        QVERIFY(fakes::put(store.path(GameId::Vents), "2\r\n"));
+        QCOMPARE(store.read(GameId::Vents), std::optional<int>(2));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("vents.nvl")});
+    }
+
     void killedMidWriteLeavesAWholeValue()
     {
         QTemporaryDir dir;
         const QString path = Store(dir.path()).path(GameId::Vents);
         QRandomGenerator random(20261206);
         for (int i = 0; i < 200; ++i) {
-            QProcess writer;  // writes 2 and 3 in turn until killed
+            QProcess writer; // writes 2 and 3 in turn until killed
             writer.start(QStringLiteral(PROGRESS_WRITER), {dir.path()});
             QVERIFY2(writer.waitForReadyRead(10000), qPrintable(writer.readAllStandardError()));
             // Anywhere from at once to a few dozen writes later.
@@ -216,8 +227,8 @@ private slots:
             ::kill(static_cast<pid_t>(writer.processId()), SIGKILL);
             QVERIFY(writer.waitForFinished());
             const QByteArray content = fakes::contentOf(path);
-            QVERIFY2(content == "2\r\n" || content == "3\r\n", qPrintable(QStringLiteral("kill %1 left %2")
-                                                                              .arg(i).arg(content.toHex())));
+            QVERIFY2(content == "2\r\n" || content == "3\r\n",
+                     qPrintable(QStringLiteral("kill %1 left %2").arg(i).arg(content.toHex())));
         }
     }
 };
