@@ -2,15 +2,18 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Sound, taskbar and browser on Linux and other free desktops.
+// Sound, taskbar, browser and program launcher on Linux and other free desktops.
 #include "platform.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QProcess>
 #include <QSoundEffect>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
 #include <map>
+#include <optional>
 
 namespace platform {
 
@@ -72,33 +75,66 @@ public:
 };
 
 // xdg-open hands web addresses to the desktop's browser; it is of use only when one is set up.
+// Whether one is, xdg-mime says, and it may take seconds to: it is asked once, in the
+// background, when the service is made, and until it answers xdg-open is taken on trust.
 class XdgBrowser final : public Browser
 {
 public:
+    XdgBrowser()
+    {
+        auto *query = new QProcess(QCoreApplication::instance());
+        m_query = query;
+        QObject::connect(query, &QProcess::finished, query, [query, answer = m_webHandler] {
+            *answer = !query->readAllStandardOutput().trimmed().isEmpty();
+            query->deleteLater();
+        });
+        QObject::connect(query, &QProcess::errorOccurred, query,
+                         [query, answer = m_webHandler](QProcess::ProcessError e) {
+                             if (e != QProcess::FailedToStart)
+                                 return; // the end comes with finished
+                             *answer = false;
+                             query->deleteLater();
+                         });
+        QTimer::singleShot(3000, query, &QProcess::kill);
+        query->start(QStringLiteral("xdg-mime"),
+                     {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("x-scheme-handler/https")});
+    }
+    ~XdgBrowser() override
+    {
+        if (!m_query)
+            return;
+        m_query->disconnect();
+        m_query->kill();
+        m_query->waitForFinished(1000);
+        delete m_query;
+    }
+
     QString command() override
     {
         const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
         if (opener.isEmpty())
             return {};
-        if (!qEnvironmentVariableIsEmpty("BROWSER")
-            || !QStandardPaths::findExecutable(QStringLiteral("x-www-browser")).isEmpty()
-            || hasWebHandler())
+        if (!qEnvironmentVariableIsEmpty("BROWSER") ||
+            !QStandardPaths::findExecutable(QStringLiteral("x-www-browser")).isEmpty() || m_webHandler->value_or(true))
             return opener;
         return {};
     }
 
 private:
-    static bool hasWebHandler()
+    QPointer<QProcess> m_query;
+    std::shared_ptr<std::optional<bool>> m_webHandler = std::make_shared<std::optional<bool>>();
+};
+
+class ProcessLauncher final : public Launcher
+{
+public:
+    void start(const QString &commandLine) override
     {
-        QProcess query;
-        query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
-                                                  QStringLiteral("x-scheme-handler/https")});
-        if (!query.waitForFinished(3000)) {
-            query.kill();
-            query.waitForFinished(1000);
-            return false;
-        }
-        return !query.readAllStandardOutput().trimmed().isEmpty();
+        QStringList words = QProcess::splitCommand(commandLine);
+        if (words.isEmpty())
+            return;
+        const QString program = words.takeFirst();
+        QProcess::startDetached(program, words);
     }
 };
 
@@ -107,5 +143,6 @@ private:
 std::unique_ptr<Sound> nativeSound() { return std::make_unique<SoundEffects>(); }
 std::unique_ptr<Taskbar> nativeTaskbar() { return std::make_unique<NoTaskbar>(); }
 std::unique_ptr<Browser> nativeBrowser() { return std::make_unique<XdgBrowser>(); }
+std::unique_ptr<Launcher> nativeLauncher() { return std::make_unique<ProcessLauncher>(); }
 
 } // namespace platform

@@ -2,11 +2,13 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Sound, taskbar and browser on Windows, through the system's own calls.
+// Sound, taskbar, browser and program launcher on Windows, through the system's own calls.
 #include "platform.h"
 
 #include <windows.h>
+
 #include <mmsystem.h>
+#include <string>
 
 namespace platform {
 
@@ -49,10 +51,29 @@ public:
     }
 };
 
+// The command line goes to the system whole: CreateProcess finds the program in it by itself,
+// spaces in its path included (C:\Program Files\...), where splitting at spaces would not.
+class CreateProcessLauncher final : public Launcher
+{
+public:
+    void start(const QString &commandLine) override
+    {
+        std::wstring line = commandLine.toStdWString();
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+    }
+};
+
 } // namespace
 
 std::unique_ptr<Sound> nativeSound() { return std::make_unique<PlaySoundEffects>(); }
 std::unique_ptr<Taskbar> nativeTaskbar() { return std::make_unique<ShellTaskbar>(); }
 std::unique_ptr<Browser> nativeBrowser() { return std::make_unique<RegistryBrowser>(); }
+std::unique_ptr<Launcher> nativeLauncher() { return std::make_unique<CreateProcessLauncher>(); }
 
 } // namespace platform

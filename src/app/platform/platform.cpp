@@ -6,7 +6,6 @@
 
 #include <QDateTime>
 #include <QMessageBox>
-#include <QProcess>
 #include <random>
 
 namespace platform {
@@ -30,19 +29,6 @@ QString stripQuotes(QString command)
 }
 
 namespace {
-
-class ProcessLauncher final : public Launcher
-{
-public:
-    void start(const QString &commandLine) override
-    {
-        QStringList words = QProcess::splitCommand(commandLine);
-        if (words.isEmpty())
-            return;
-        const QString program = words.takeFirst();
-        QProcess::startDetached(program, words);
-    }
-};
 
 class SystemClock final : public Clock
 {
@@ -74,7 +60,6 @@ public:
 
 } // namespace
 
-std::unique_ptr<Launcher> nativeLauncher() { return std::make_unique<ProcessLauncher>(); }
 std::unique_ptr<Clock> nativeClock() { return std::make_unique<SystemClock>(); }
 std::unique_ptr<Random> nativeRandom() { return std::make_unique<Mt19937Random>(); }
 std::unique_ptr<Dialogs> nativeDialogs() { return std::make_unique<MessageBoxDialogs>(); }

@@ -47,18 +47,26 @@ private slots:
     }
     void nativeBrowserLookup()
     {
+        if (!QFile::exists(QStringLiteral("/bin/sh")))
+            QSKIP("the stand-in programs are shell scripts");
         QFETCH(bool, opener);
         QFETCH(QByteArray, handler);
         QTemporaryDir bin;
         if (opener)
             script(bin.filePath(QStringLiteral("xdg-open")), "exit 0");
-        script(bin.filePath(QStringLiteral("xdg-mime")), handler.isEmpty() ? "exit 0" : "echo " + handler);
+        // A desktop slow to answer must not freeze the screen that asks.
+        script(bin.filePath(QStringLiteral("xdg-mime")), "/bin/sleep 1; echo " + handler);
         const QByteArray oldPath = qgetenv("PATH");
         const auto restore = qScopeGuard([&] { qputenv("PATH", oldPath); });
         qputenv("PATH", bin.path().toLocal8Bit());
         qunsetenv("BROWSER");
-        QCOMPARE(platform::nativeBrowser()->command(),
-                 opener && !handler.isEmpty() ? bin.filePath(QStringLiteral("xdg-open")) : QString());
+        QElapsedTimer clock;
+        clock.start();
+        const std::unique_ptr<platform::Browser> browser = platform::nativeBrowser();
+        browser->command();
+        QVERIFY2(clock.elapsed() < 300, qPrintable(QString::number(clock.elapsed())));
+        QTRY_COMPARE(browser->command(),
+                     opener && !handler.isEmpty() ? bin.filePath(QStringLiteral("xdg-open")) : QString());
     }
 
     void linkStartsTheBrowserLookedUpOnceAndRetourOnlyHides()
@@ -68,7 +76,7 @@ private slots:
         help.Show();
         QTest::mouseClick(&help.Command_retour, Qt::LeftButton);
         QVERIFY(!help.isVisible());
-        QCOMPARE(forms::Screens::instance().loadedCount(), 1);  // still loaded; no game screen was made
+        QCOMPARE(forms::Screens::instance().loadedCount(), 1); // still loaded; no game screen was made
         help.Show();
         QTest::mouseClick(&help.Label2, Qt::LeftButton);
         QCOMPARE(m_fake.browser->lookups, 1);
