@@ -14,7 +14,7 @@ packages=(
   libvorbis-dev pkg-config fonts-liberation xdg-utils
 )
 if [ "${1:-}" = "--test" ]; then
-  packages+=(xvfb xauth desktop-file-utils appstream valgrind clang)
+  packages+=(xvfb xauth desktop-file-utils appstream valgrind clang g++-mingw-w64-x86-64-win32)
 fi
 if [ "${1:-}" = "--deb" ]; then
   packages+=(dpkg-dev file)

@@ -6,11 +6,11 @@
 //   screenshots <output folder>
 // Run it under a real X server (Xvfb) from an empty folder; it plays through the screens with a
 // fixed random sequence so the pictures are the same every time.
-#include "screens/loading/form_chargement.h"
 #include "app/forms/screens.h"
 #include "app/platform/platform.h"
 #include "screens/game/form_instruments.h"
 #include "screens/help/form_help.h"
+#include "screens/loading/form_chargement.h"
 #include "screens/menu/form_choix_instruments.h"
 #include "screens/results/form_gagner_instruments.h"
 #include "screens/results/form_perdu_instruments.h"
