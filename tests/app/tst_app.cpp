@@ -9,7 +9,6 @@
 #include "app/forms/look.h"
 #include "app/forms/screens.h"
 #include "app/forms/timer.h"
-#include "app/forms/twips.h"
 #include "screens/menu/form_noire.h"
 #include "support/fakes.h"
 
@@ -151,14 +150,6 @@ private slots:
         // The release that the disabled screen never got ends nothing.
         QTest::mouseRelease(&screen.name, Qt::LeftButton, {}, screen.name.mapFrom(&screen, centreOf(screen.back)));
         QVERIFY(screen.drops.isEmpty());
-    }
-
-    void centring()
-    {
-        QCOMPARE(forms::centred(800 * 15, 12000), 0.0f);
-        QCOMPARE(forms::centred(1024 * 15, 12000), 1680.0f);
-        QCOMPARE(forms::centred(768 * 15, 9000), 1260.0f);
-        QCOMPARE(forms::centred(640 * 15, 12000), -1200.0f); // a smaller desktop
     }
 
     // Borders keep four equal, sharp sides whatever the screen's scale; at the normal size a

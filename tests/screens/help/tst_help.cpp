@@ -3,14 +3,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The help screen and the computer's services behind it: the browser command, the link, the
-// error when there is no browser, "Retour"; and sound effects with no audio device.
+// error when there is no browser, "Retour".
 #include "app/forms/screens.h"
 #include "app/platform/platform.h"
 #include "screens/help/form_help.h"
 #include "support/fakes.h"
 
-#include <QAbstractButton>
-#include <QMessageBox>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -94,29 +92,6 @@ private slots:
             "Erreur!|Le navigateur ne peut pas être trouvé. Veuillez le lancer depuis le menu Démarrer!");
         QCOMPARE(m_fake.dialogs->shown, QStringList({expected, expected}));
         QVERIFY(m_fake.launcher->started.isEmpty());
-        // The real message box, closed from a timer since it waits for its answer.
-        platform::services().dialogs = platform::nativeDialogs();
-        QString title;
-        QTimer::singleShot(0, this, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            title = box->windowTitle();
-            box->button(QMessageBox::Ok)->click();
-        });
-        help.Label2_Click();
-        QCOMPARE(title, QStringLiteral("Erreur!"));
-    }
-
-    void soundWithoutAnAudioDeviceIsSilent()
-    {
-        // No sound server here: the effects fail quietly and the game plays on.
-        qputenv("PULSE_SERVER", "unix:/nonexistent");
-        std::unique_ptr<platform::Sound> sound = platform::nativeSound();
-        for (int i = 0; i < 50; ++i) {
-            sound->play(i % 3 ? platform::SoundId::Drop : platform::SoundId::Win);
-            QCoreApplication::processEvents();
-        }
-        QTest::qWait(200);
     }
 };
 

@@ -2,7 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The progress files: reading the first number, the rule of a win, files that fight back, and
+// The progress files: reading the first number, files that fight back, and
 // saves that survive the game being killed.
 #include "screens/results/progress.h"
 #include "support/fakes.h"
@@ -102,15 +102,6 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(int, expected);
         QCOMPARE(progress::firstNumber(content).value_or(-999), expected);
-    }
-
-    void winRule()
-    {
-        QCOMPARE(progress::afterWin(1, 1), 2);
-        QCOMPARE(progress::afterWin(2, 1), 2);
-        QCOMPARE(progress::afterWin(2, 2), 3);
-        QCOMPARE(progress::afterWin(2, 3), 2); // never goes down
-        QCOMPARE(progress::afterWin(3, 2), 3);
     }
 
     void missingAndMisplacedFiles()
