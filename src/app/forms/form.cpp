@@ -52,9 +52,7 @@ Form::Form(const QString &name, int widthTwips, int heightTwips)
 
 Form::~Form() = default;
 
-void Form::Form_KeyDown(int, int)
-{
-}
+void Form::Form_KeyDown(int, int) {}
 
 void Form::Show()
 {
