@@ -234,7 +234,7 @@ private slots:
                 timer.setInterval(10);
         });
         QTRY_VERIFY(ticks > 0);
-        QTest::qSleep(400); // the process stopped: 40 ticks overdue
+        QTest::qSleep(700); // the process stopped: 70 ticks overdue
         ticks = 0;
         QTest::qWait(25);
         QVERIFY2(ticks <= 4, qPrintable(QString::number(ticks)));

@@ -25,7 +25,7 @@ constexpr qint64 earlyToleranceNs = 200'000;
 // A wait due longer ago than one interval, and than this, means the process was stalled (a
 // suspended machine, a stopped process) rather than a tick ran late: the timer then starts
 // afresh from now instead of firing a burst of catch-up ticks.
-constexpr qint64 stallNs = 100 * nsPerMs;
+constexpr qint64 stallNs = 500 * nsPerMs;
 } // namespace
 
 Timer::Timer(QObject *parent, const QString &name, int interval, bool enabled)
