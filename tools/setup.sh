@@ -11,10 +11,10 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-image-formats-plugins
-  libvorbis-dev pkg-config fonts-liberation xdg-utils
+  libvorbis-dev libpulse-dev pkg-config fonts-liberation xdg-utils
 )
 if [ "${1:-}" = "--test" ]; then
-  packages+=(xvfb xauth desktop-file-utils appstream valgrind clang g++-mingw-w64-x86-64-win32)
+  packages+=(xvfb xauth desktop-file-utils appstream valgrind clang g++-mingw-w64-x86-64-win32 pulseaudio)
 fi
 if [ "${1:-}" = "--deb" ]; then
   packages+=(dpkg-dev file)

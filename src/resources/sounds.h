@@ -4,6 +4,7 @@
 
 #pragma once
 
+#include <QByteArrayView>
 #include <QtGlobal>
 #include <vector>
 
@@ -22,6 +23,12 @@ struct Pcm {
 // A sound by its resource number (the numbers of platform::SoundId): 101 the win fanfare,
 // 103 the drop chime, 200 + row the phrase of the catalogue's instrument at that row.
 // An unknown number gives an empty sound.
+// Safe to call from any thread; the reference stays valid until the program ends.
 const Pcm &sound(int id);
+
+// A RIFF WAVE file of 16-bit PCM, mono or stereo, at up to pcmRate samples a second, in the
+// engine's format. Anything else, or a file cut short before its first sample, gives an empty
+// sound; a file cut short later gives the whole frames it holds.
+Pcm decodeWav(QByteArrayView bytes);
 
 } // namespace resources

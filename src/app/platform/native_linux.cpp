@@ -4,66 +4,31 @@
 
 // Sound, taskbar, browser and program launcher on Linux and other free desktops.
 #include "platform.h"
+#include "sound_engine.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QProcess>
-#include <QSoundEffect>
 #include <QStandardPaths>
 #include <QTimer>
-#include <QUrl>
-#include <map>
 #include <optional>
+#include <pulse/context.h>
+#include <pulse/mainloop.h>
 
 namespace platform {
 
 namespace {
 
-class SoundEffects final : public Sound
+// Every sound through our own engine: Qt's sound effects replay left-overs of earlier plays,
+// lose the ends of sounds and wait on a sound server that does not answer.
+class EngineSound final : public Sound
 {
 public:
-    // The effects must go while the application still exists: they post events as they die.
-    SoundEffects()
-    {
-        s_current = this;
-        qAddPostRoutine(releaseEffects);
-    }
-    ~SoundEffects() override
-    {
-        qRemovePostRoutine(releaseEffects);
-        s_current = nullptr;
-    }
-
-    void play(SoundId id) override
-    {
-        for (auto &[other, effect] : m_effects)
-            if (other != id)
-                effect->stop();
-        QSoundEffect &effect = this->effect(id);
-        effect.stop();
-        effect.play();
-    }
+    void play(SoundId id) override { m_engine.play(static_cast<int>(id)); }
 
 private:
-    QSoundEffect &effect(SoundId id)
-    {
-        auto &slot = m_effects[id];
-        if (!slot) {
-            slot = std::make_unique<QSoundEffect>();
-            slot->setSource(QUrl(id == SoundId::Win ? QStringLiteral("qrc:/sounds/win.wav")
-                                                    : QStringLiteral("qrc:/sounds/drop.wav")));
-        }
-        return *slot;
-    }
-
-    static void releaseEffects()
-    {
-        if (s_current)
-            s_current->m_effects.clear();
-    }
-
-    static inline SoundEffects *s_current = nullptr;
-    std::map<SoundId, std::unique_ptr<QSoundEffect>> m_effects;
+    SoundEngine m_engine;
 };
 
 // The desktop's panels lie under the full-screen backdrop already; nothing to hide.
@@ -138,9 +103,39 @@ public:
     }
 };
 
+// How long a sound server may take to answer before the game plays on without sound.
+constexpr int serverWaitMs = 5000;
+
 } // namespace
 
-std::unique_ptr<Sound> nativeSound() { return std::make_unique<SoundEffects>(); }
+// The PulseAudio server, or PipeWire's stand-in for it, which Qt Multimedia plays through here.
+bool soundServerAnswers(const std::function<bool()> &stopping)
+{
+    pa_mainloop *loop = pa_mainloop_new();
+    pa_context *context = loop ? pa_context_new(pa_mainloop_get_api(loop), "calivento") : nullptr;
+    bool ready = false;
+    if (context && pa_context_connect(context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) >= 0) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!stopping() && clock.elapsed() < serverWaitMs) {
+            // Waits at most 20 ms at a time, so that stopping is seen soon.
+            if (pa_mainloop_prepare(loop, 20000) < 0 || pa_mainloop_poll(loop) < 0 || pa_mainloop_dispatch(loop) < 0)
+                break;
+            const pa_context_state_t state = pa_context_get_state(context);
+            ready = state == PA_CONTEXT_READY;
+            if (ready || !PA_CONTEXT_IS_GOOD(state))
+                break;
+        }
+        pa_context_disconnect(context);
+    }
+    if (context)
+        pa_context_unref(context);
+    if (loop)
+        pa_mainloop_free(loop);
+    return ready;
+}
+
+std::unique_ptr<Sound> nativeSound() { return std::make_unique<EngineSound>(); }
 std::unique_ptr<Taskbar> nativeTaskbar() { return std::make_unique<NoTaskbar>(); }
 std::unique_ptr<Browser> nativeBrowser() { return std::make_unique<XdgBrowser>(); }
 std::unique_ptr<Launcher> nativeLauncher() { return std::make_unique<ProcessLauncher>(); }

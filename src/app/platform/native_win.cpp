@@ -4,6 +4,7 @@
 
 // Sound, taskbar, browser and program launcher on Windows, through the system's own calls.
 #include "platform.h"
+#include "sound_engine.h"
 
 #include <windows.h>
 
@@ -14,14 +15,25 @@ namespace platform {
 
 namespace {
 
+// The win fanfare and the drop chime play through the system, as they always have; the
+// instruments' phrases through our engine. Either kind stops the other: one voice at a time.
 class PlaySoundEffects final : public Sound
 {
 public:
     void play(SoundId id) override
     {
-        // SND_RESOURCE | SND_ASYNC: the WAVE resource of our own module, returning at once.
-        PlaySoundA(MAKEINTRESOURCEA(static_cast<int>(id)), GetModuleHandleA(nullptr), 0x40005);
+        if (id == SoundId::Win || id == SoundId::Drop) {
+            m_engine.stop();
+            // SND_RESOURCE | SND_ASYNC: the WAVE resource of our own module, returning at once.
+            PlaySoundA(MAKEINTRESOURCEA(static_cast<int>(id)), GetModuleHandleA(nullptr), 0x40005);
+        } else {
+            PlaySoundA(nullptr, nullptr, 0); // stops the system's sound of this program
+            m_engine.play(static_cast<int>(id));
+        }
     }
+
+private:
+    SoundEngine m_engine;
 };
 
 class ShellTaskbar final : public Taskbar
@@ -70,6 +82,12 @@ public:
 };
 
 } // namespace
+
+// The system's audio service is always there; Qt Multimedia does not wait on it.
+bool soundServerAnswers(const std::function<bool()> &)
+{
+    return true;
+}
 
 std::unique_ptr<Sound> nativeSound() { return std::make_unique<PlaySoundEffects>(); }
 std::unique_ptr<Taskbar> nativeTaskbar() { return std::make_unique<ShellTaskbar>(); }
