@@ -6,12 +6,12 @@
 #include "phrases.h"
 
 #include <QFile>
+#include <QMutex>
 #include <QtEndian>
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <map>
-#include <mutex>
 #include <numbers>
 
 namespace resources {
@@ -130,10 +130,10 @@ const Pcm &sound(int id)
     if (id >= 200)
         return phrase(id);
     // The engine asks from its own thread, tests from theirs.
-    static std::mutex lock;
+    static QMutex lock;
     static std::map<int, Pcm> decoded;
     static const Pcm none;
-    const std::lock_guard guard(lock);
+    const QMutexLocker guard(&lock);
     auto it = decoded.find(id);
     if (it != decoded.end())
         return it->second;

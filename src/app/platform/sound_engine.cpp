@@ -10,10 +10,10 @@
 #include <QAudioSink>
 #include <QCoreApplication>
 #include <QIODevice>
+#include <QMutex>
 #include <QThread>
 #include <atomic>
 #include <chrono>
-#include <mutex>
 #include <vector>
 
 namespace platform {
@@ -39,7 +39,7 @@ constexpr int stopId = -1;
 } // namespace
 
 struct SoundEngine::Shared {
-    std::mutex lock; // held only to copy a few numbers, never around a call to the device
+    QMutex lock; // held only to copy a few numbers, never around a call to the device
     quint64 serial = 0;
     int id = stopId;
     qint64 askedNs = 0;
@@ -51,7 +51,7 @@ struct SoundEngine::Shared {
 
     void ask(int newId)
     {
-        const std::lock_guard guard(lock);
+        const QMutexLocker guard(&lock);
         ++serial;
         id = newId;
         askedNs = nowNs();
@@ -93,7 +93,7 @@ private:
         quint64 serial;
         int id;
         {
-            const std::lock_guard guard(m_shared->lock);
+            const QMutexLocker guard(&m_shared->lock);
             serial = m_shared->serial;
             id = m_shared->id;
             m_askedNs = m_shared->askedNs;
