@@ -2,7 +2,7 @@
 #
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# Installation and packaging.
+# Installation. The Debian package is built from these rules by debian/ (tools/make-deb.sh).
 include(GNUInstallDirs)
 
 set(CALIVENTO_ID fr.calivento.Calivento)
@@ -13,13 +13,48 @@ set(CALIVENTO_GAME_DIR ${CMAKE_INSTALL_LIBEXECDIR}/calivento)
 install(TARGETS calivento RUNTIME DESTINATION ${CALIVENTO_GAME_DIR})
 
 file(RELATIVE_PATH CALIVENTO_GAME_FROM_BIN
-     ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_PREFIX}/${CALIVENTO_GAME_DIR}/calivento)
+     ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_PREFIX}/${CALIVENTO_GAME_DIR}/calivento)
 configure_file(${PROJECT_SOURCE_DIR}/data/linux/calivento.sh.in ${PROJECT_BINARY_DIR}/launcher/calivento @ONLY)
 install(PROGRAMS ${PROJECT_BINARY_DIR}/launcher/calivento DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/data/linux/calivento.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+
+# The parents' and teachers' guide: installed with the documentation, where the game looks for it
+# from its own folder, and copied beside build/calivento for a game started from the build folder.
+file(RELATIVE_PATH CALIVENTO_GUIDE_FROM_GAME
+     ${CMAKE_INSTALL_PREFIX}/${CALIVENTO_GAME_DIR} ${CMAKE_INSTALL_FULL_DOCDIR})
+target_compile_definitions(calivento_core PUBLIC CALIVENTO_GUIDE_FROM_GAME="${CALIVENTO_GUIDE_FROM_GAME}")
+configure_file(${PROJECT_SOURCE_DIR}/data/guide/guide.html ${PROJECT_BINARY_DIR}/guide.html COPYONLY)
+install(FILES ${PROJECT_SOURCE_DIR}/data/guide/guide.html DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 install(FILES ${PROJECT_SOURCE_DIR}/data/linux/${CALIVENTO_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${PROJECT_SOURCE_DIR}/data/linux/${CALIVENTO_ID}.metainfo.xml
+
+# The software-centre page names the home page and its screenshots only when the build has one.
+set(metainfo ${PROJECT_SOURCE_DIR}/data/linux/${CALIVENTO_ID}.metainfo.xml)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${metainfo})
+file(READ ${metainfo} CALIVENTO_METAINFO)
+if(CALIVENTO_HOMEPAGE)
+  string(REGEX REPLACE "/+$" "" site "${CALIVENTO_HOMEPAGE}")
+  set(web "  <url type=\"homepage\">${CALIVENTO_HOMEPAGE}</url>\n  <screenshots>\n")
+  foreach(shot "menu=Le choix du jeu et du niveau" "game-tous=Tous les instruments, en jeu"
+               "help=L'aide et les règles du jeu")
+    string(REGEX MATCH "^[^=]*" file "${shot}")
+    string(REGEX REPLACE "^[^=]*=" "" caption "${shot}")
+    if(file STREQUAL "menu")
+      string(APPEND web "    <screenshot type=\"default\">\n")
+    else()
+      string(APPEND web "    <screenshot>\n")
+    endif()
+    string(APPEND web "      <caption>${caption}</caption>\n      <image>${site}/docs/${file}.png</image>\n"
+                      "    </screenshot>\n")
+  endforeach()
+  string(APPEND web "  </screenshots>\n")
+  string(REPLACE "  <content_rating" "${web}  <content_rating" CALIVENTO_METAINFO "${CALIVENTO_METAINFO}")
+endif()
+file(WRITE ${PROJECT_BINARY_DIR}/metainfo/${CALIVENTO_ID}.metainfo.xml.new "${CALIVENTO_METAINFO}")
+configure_file(${PROJECT_BINARY_DIR}/metainfo/${CALIVENTO_ID}.metainfo.xml.new
+               ${PROJECT_BINARY_DIR}/metainfo/${CALIVENTO_ID}.metainfo.xml COPYONLY)
+install(FILES ${PROJECT_BINARY_DIR}/metainfo/${CALIVENTO_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # Every icon size the artwork provides.
@@ -30,34 +65,3 @@ foreach(icon IN LISTS CALIVENTO_ICONS)
   get_filename_component(icon_dir ${icon} DIRECTORY)
   install(FILES ${PROJECT_SOURCE_DIR}/data/icons/${icon} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/${icon_dir})
 endforeach()
-
-# Debian package: cpack -G DEB (tools/make-deb.sh does the whole build).
-set(CPACK_PACKAGE_NAME calivento)
-set(CPACK_PACKAGE_VENDOR "Les Ateliers Calivento")
-set(CPACK_PACKAGE_CONTACT "Les Ateliers Calivento <contact@calivento.example>")
-set(CPACK_PACKAGE_HOMEPAGE_URL "https://calivento.example/")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "jeu pour reconnaître les instruments de l'orchestre / orchestra instruments game")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Calivento apprend aux enfants à reconnaître les instruments de l'orchestre
-symphonique : il faut poser le nom de chaque instrument sur son image avant
-que le métronome n'ait épuisé les points. Cinq jeux de trois niveaux ; un
-niveau réussi ouvre le suivant.
-.
-Calivento teaches children to recognise the instruments of the symphony
-orchestra: drag each instrument's name onto its picture before the metronome
-runs out of points. Five games of three levels each; a level won opens the
-next one. The game is in French.")
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Les Ateliers Calivento <contact@calivento.example>")
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The Qt libraries come from shlibdeps, and with them the X11, JPEG and sound plugins. Not linked,
-# so listed here: the fonts the screens are laid out for, and the way to the web browser.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, xdg-utils")
-
-set(CPACK_STRIP_FILES ON)
-set(CPACK_GENERATOR DEB)
-set(CPACK_SOURCE_GENERATOR TGZ)
-include(CPack)

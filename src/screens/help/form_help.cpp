@@ -6,6 +6,7 @@
 
 #include "app/forms/screens.h"
 #include "app/platform/platform.h"
+#include "guide.h"
 #include "resources/resources.h"
 #include "screens/game/form_instruments.h"
 
@@ -46,14 +47,13 @@ Form_help::Form_help()
     , Label8(this, QStringLiteral("Label8"),
              QStringLiteral("Le chronomètre permet de connaître le temps mis pour réussir le jeu."),
              {1800, 6000, 8415, 375}, paragraph)
-    , Label_version(this, QStringLiteral("Label_version"),
-                    QStringLiteral("Calivento version %1 - © 2026 Les Ateliers Calivento")
-                        .arg(QStringLiteral(CALIVENTO_VERSION)),
-                    {1800, 7080, 8415, 375},
-                    {.fore = darkRed, .align = Qt::AlignHCenter, .font = {.points = 10}})
+    , Label_version(
+          this, QStringLiteral("Label_version"),
+          QStringLiteral("Calivento version %1 - © 2026 Les Ateliers Calivento").arg(QStringLiteral(CALIVENTO_VERSION)),
+          {1800, 7080, 8415, 375}, {.fore = darkRed, .align = Qt::AlignHCenter, .font = {.points = 10}})
     , Command_retour(this, QStringLiteral("Command_retour"), QStringLiteral("Retour"), {0, 8640, 975, 375}, command)
-    , Label2(this, QStringLiteral("Label2"), QString::fromLatin1(webAddress).section(QLatin1Char('/'), 2),
-             {9720, 8640, 2295, 375}, command)
+    , Label2(this, QStringLiteral("Label2"), QStringLiteral("Guide des parents et enseignants"),
+             {7800, 8640, 4215, 375}, command)
     , instruments(this, QStringLiteral("instruments"), QStringLiteral("instruments"), {12600, 4440, 855, 375},
                   paragraph)
 {
@@ -81,7 +81,8 @@ void Form_help::Label2_Click()
             QStringLiteral("Le navigateur ne peut pas être trouvé. Veuillez le lancer depuis le menu Démarrer!"));
         return;
     }
-    platform::services().launcher->start(m_browserCommand + QLatin1Char(' ') + QString::fromLatin1(webAddress));
+    platform::services().launcher->start(m_browserCommand + QLatin1Char(' ') +
+                                         help::guideUrl(QCoreApplication::applicationDirPath(), help::homepage()));
 }
 
 void Form_help::Command_retour_Click()

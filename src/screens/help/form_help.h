@@ -7,7 +7,8 @@
 #include "app/forms/form.h"
 #include "app/forms/label.h"
 
-// The help screen: the rules in five short paragraphs, the version, and a link to our web site.
+// The help screen: the rules in five short paragraphs, the version, and a link to the guide for
+// parents and teachers.
 // Opened from the game it pauses the round, and "Retour" resumes it.
 class Form_help : public forms::Form
 {
@@ -31,9 +32,7 @@ public:
     forms::Label Label_version;
     forms::Label Command_retour;
     forms::Label Label2;
-    forms::Label instruments;  // hidden flag: visible while opened from the game
-
-    static constexpr const char *webAddress = "https://calivento.example";
+    forms::Label instruments; // hidden flag: visible while opened from the game
 
 private:
     QString m_browserCommand;

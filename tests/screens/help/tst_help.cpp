@@ -7,6 +7,7 @@
 #include "app/forms/screens.h"
 #include "app/platform/platform.h"
 #include "screens/help/form_help.h"
+#include "screens/help/guide.h"
 #include "support/fakes.h"
 
 #include <QScopeGuard>
@@ -67,6 +68,39 @@ private slots:
                      opener && !handler.isEmpty() ? bin.filePath(QStringLiteral("xdg-open")) : QString());
     }
 
+    void guideUrl_data()
+    {
+        const QString installed = QString::fromLatin1(help::guideFromGame) + QStringLiteral("/guide.html");
+        QTest::addColumn<QString>("guideAt"); // the guide's file, from the game's folder; empty: none
+        QTest::addColumn<QString>("homepage");
+        QTest::addColumn<QString>("opened"); // the file opened, from the game's folder, or a web page
+        QTest::newRow("installed") << installed << QString() << installed;
+        QTest::newRow("installed, and a home page") << installed << QStringLiteral("https://h.test/") << installed;
+        QTest::newRow("build folder") << QStringLiteral("guide.html") << QString() << QStringLiteral("guide.html");
+        QTest::newRow("missing, and a home page")
+            << QString() << QStringLiteral("https://h.test/") << QStringLiteral("https://h.test/");
+        QTest::newRow("missing") << QString() << QString() << installed;
+    }
+    void guideUrl()
+    {
+        QFETCH(QString, guideAt);
+        QFETCH(QString, homepage);
+        QFETCH(QString, opened);
+        QTemporaryDir root;
+        const QDir game(root.filePath(QStringLiteral("a folder/libexec/calivento")));
+        QVERIFY(game.mkpath(QStringLiteral(".")));
+        if (!guideAt.isEmpty()) {
+            QVERIFY(game.mkpath(QFileInfo(guideAt).path()));
+            QVERIFY(fakes::put(game.filePath(guideAt), "<html></html>"));
+        }
+        const QString url = help::guideUrl(game.path(), homepage);
+        QVERIFY2(!url.contains(QLatin1Char(' ')), qPrintable(url)); // one argument on a command line
+        if (opened.startsWith(QStringLiteral("https:")))
+            QCOMPARE(url, opened);
+        else
+            QCOMPARE(QUrl(url).toLocalFile(), QDir::cleanPath(game.filePath(opened)));
+    }
+
     void linkStartsTheBrowserLookedUpOnceAndRetourOnlyHides()
     {
         m_fake.browser->answer = QStringLiteral("/usr/bin/xdg-open");
@@ -78,7 +112,9 @@ private slots:
         help.Show();
         QTest::mouseClick(&help.Label2, Qt::LeftButton);
         QCOMPARE(m_fake.browser->lookups, 1);
-        QCOMPARE(m_fake.launcher->started, QStringList{QStringLiteral("/usr/bin/xdg-open ") + Form_help::webAddress});
+        QCOMPARE(m_fake.launcher->started,
+                 QStringList{QStringLiteral("/usr/bin/xdg-open ") +
+                             help::guideUrl(QCoreApplication::applicationDirPath(), help::homepage())});
         QVERIFY(m_fake.dialogs->shown.isEmpty());
     }
 
