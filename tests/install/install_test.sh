@@ -51,44 +51,57 @@ else
   skipped+=("appstreamcli (package appstream)")
 fi
 
-# Starts the installed launcher with its own home and waits for the menu to create the five
-# progress files in the expected folder.
+# Starts the installed launcher from a folder, in a given environment, and waits for the menu
+# to create the five progress files in the expected folder.
 start_game() {
-  local home=$1 data=$2
-  mkdir -p "$home"
-  (cd "$scratch" && exec env -u XDG_DATA_HOME HOME="$home" ${data:+XDG_DATA_HOME="$data"} \
-    QT_QPA_PLATFORM=offscreen "$prefix/bin/calivento") >"$scratch/game.log" 2>&1 &
+  local from=$1; shift
+  (cd "$from" && exec env -u HOME -u XDG_DATA_HOME TMPDIR="$scratch/tmp" QT_QPA_PLATFORM=offscreen "$@" \
+    ./calivento) >"$scratch/game.log" 2>&1 &
   pid=$!
 }
 expect_progress_in() {
   local folder=$1
   for _ in $(seq 1 300); do
-    [ "$(ls "$folder/niveaux" 2>/dev/null | wc -l)" -eq 5 ] && break
+    [ "$(ls $folder/niveaux 2>/dev/null | wc -l)" -eq 5 ] && break
     kill -0 "$pid" 2>/dev/null || { cat "$scratch/game.log" >&2; fail "the game stopped"; }
     sleep 0.1
   done
-  [ "$(ls "$folder/niveaux" 2>/dev/null | wc -l)" -eq 5 ] || fail "no progress files in $folder/niveaux"
-  for f in "$folder"/niveaux/*.nvl; do
+  [ "$(ls $folder/niveaux 2>/dev/null | wc -l)" -eq 5 ] || fail "no progress files in $folder/niveaux"
+  for f in $folder/niveaux/*.nvl; do
     [ "$(od -An -c "$f" | tr -d ' ')" = '1\r\n' ] || fail "$f does not hold 1"
   done
   kill "$pid"; wait "$pid" 2>/dev/null || true; pid=
 }
 
-start_game "$scratch/home1" ""
+bin=$prefix/bin
+mkdir -p "$scratch/tmp" "$scratch/home1" "$scratch/home2" "$scratch/home3"
+# Started by a relative path, as "cd /usr/bin && ./calivento" does.
+start_game "$bin" HOME="$scratch/home1"
 expect_progress_in "$scratch/home1/.local/share/$id"
-start_game "$scratch/home2" "$scratch/data2"
+start_game "$bin" HOME="$scratch/home2" XDG_DATA_HOME="$scratch/data2"
 expect_progress_in "$scratch/data2/$id"
 # A relative XDG_DATA_HOME is not to be used.
-start_game "$scratch/home3" "relative"
+start_game "$bin" HOME="$scratch/home3" XDG_DATA_HOME=relative
 expect_progress_in "$scratch/home3/.local/share/$id"
-[ ! -e "$scratch/relative" ] || fail "a relative XDG_DATA_HOME was used"
+[ ! -e "$bin/relative" ] || fail "a relative XDG_DATA_HOME was used"
+# No usable data folder: HOME unset or the root, or a data folder that cannot be created. The game
+# still starts, in a temporary folder, and says so in one line.
+touch "$scratch/file"
+root_before=$(ls -a /)
+for env in "" "HOME=/" "HOME=$scratch/file" "XDG_DATA_HOME=$scratch/file/data"; do
+  start_game "$bin" $env
+  expect_progress_in "$scratch/tmp/calivento.*"
+  [ "$(grep -c "progrès ne seront pas gardés" "$scratch/game.log")" -eq 1 ] || fail "no warning with '$env'"
+  rm -rf "$scratch"/tmp/calivento.*
+done
+[ "$(ls -a /)" = "$root_before" ] || fail "a folder was created at the filesystem root"
 
 for home in "$scratch"/home*; do
   loose=$(find "$home" -mindepth 1 -maxdepth 1 ! -name '.*')
   [ -z "$loose" ] || fail "written into the home folder: $loose"
 done
 [ -z "$(find "$prefix" -name niveaux)" ] || fail "progress written into the install folder"
-[ ! -e "$scratch/niveaux" ] || fail "progress written into the folder the launcher was started from"
+[ -z "$(find "$scratch" -maxdepth 1 -name niveaux)" ] || fail "progress written where the launcher was started"
 echo "progress kept in the data folder"
 
 if [ ${#skipped[@]} -gt 0 ]; then
