@@ -13,11 +13,13 @@ packages=(
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-image-formats-plugins
   libvorbis-dev libpulse-dev pkg-config fonts-liberation xdg-utils
 )
+# The Debian package's build and its checks; the tests build it too.
+deb=(debhelper dpkg-dev lintian)
 if [ "${1:-}" = "--test" ]; then
-  packages+=(xvfb xauth desktop-file-utils appstream valgrind clang g++-mingw-w64-x86-64-win32 pulseaudio)
+  packages+=(xvfb xauth desktop-file-utils appstream valgrind clang g++-mingw-w64-x86-64-win32 pulseaudio reuse "${deb[@]}")
 fi
 if [ "${1:-}" = "--deb" ]; then
-  packages+=(dpkg-dev file)
+  packages+=("${deb[@]}")
 fi
 
 missing=()
