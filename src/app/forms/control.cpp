@@ -74,6 +74,12 @@ bool Control::isClickable() const
     return isSignalConnected(QMetaMethod::fromSignal(&Control::Click));
 }
 
+void Control::activate()
+{
+    if (Visible() && isEnabled())
+        emit Click();
+}
+
 void Control::setVisible(bool visible)
 {
     m_visible = visible;

@@ -50,6 +50,9 @@ public:
     virtual bool acceptsDrops() const { return false; }
     // A control with a Click handler acts as a button.
     bool isClickable() const;
+    // Runs the Click as a click would: only while the control is visible and enabled (its
+    // screen too). Keys and assistive technologies press buttons this way.
+    void activate();
 
     Form *form() const { return m_form; }
 
