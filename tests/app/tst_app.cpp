@@ -106,9 +106,6 @@ private slots:
         QVERIFY(forms::isLoaded<TestScreen>());
         QVERIFY(screen.drops.isEmpty());
         QCOMPARE(screen.keys, expected);
-        // Screen readers get a caption without its mnemonic sign.
-        screen.name.setCaption(QStringLiteral("Re&commencer"));
-        QCOMPARE(screen.name.accessibleName(), QStringLiteral("Recommencer"));
     }
 
     void dropGoesToTheTopmostVisibleControlOnly()

@@ -4,6 +4,7 @@
 
 #include "label.h"
 
+#include "accessibility.h"
 #include "form.h"
 
 #include <QMouseEvent>
@@ -18,7 +19,6 @@ Label::Label(Form *form, const QString &name, const QString &caption, const QRec
 {
     setFont(makeFont(look.font));
     setAttribute(Qt::WA_OpaquePaintEvent, look.back.has_value());
-    setAccessibleName(QString(caption).remove(QLatin1Char('&')));
 }
 
 void Label::setCaption(const QString &caption)
@@ -26,8 +26,8 @@ void Label::setCaption(const QString &caption)
     if (caption == m_caption)
         return;
     m_caption = caption;
-    setAccessibleName(QString(caption).remove(QLatin1Char('&')));
     update();
+    a11y::captionChanged(*this);
 }
 
 void Label::setBackColor(const QColor &color)

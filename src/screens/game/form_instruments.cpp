@@ -4,6 +4,7 @@
 
 #include "form_instruments.h"
 
+#include "app/forms/accessibility.h"
 #include "app/forms/screens.h"
 #include "app/platform/platform.h"
 #include "resources/resources.h"
@@ -126,6 +127,13 @@ Form_instruments::Form_instruments()
     }
 
     Text_0.setVisible(false);
+    // Screen readers: the displays by what they count, the metronome by its name. Text_0 only
+    // doubles the points' "0" when a round is lost.
+    forms::a11y::setDisplay(Text_points, QStringLiteral("Points"), game::startInterval(GameId::Tous, 1) - game::lostAt);
+    forms::a11y::setDisplay(Text_temps, QStringLiteral("Chronomètre"), 24 * 3600 - 1);
+    forms::a11y::leaveOut(Text_0);
+    for (forms::Image *metronome : {&Metronome_stop, &Metronome_gauche, &Metronome_droite})
+        metronome->setAccessibleName(QStringLiteral("Calivento"));
     for (forms::Label *command : {&Command_retour, &Command_son, &Command_recommencer, &Command_aide}) {
         command->setMouseIcon(forms::handCursor());
         command->setMousePointer(forms::Pointer::Custom);
@@ -251,6 +259,7 @@ void Form_instruments::prepareRound(GameId id, int level)
     button.press();
     button.setVisible(true);
     Timer1.setInterval(game::startInterval(id, level));
+    setWindowTitle(QStringLiteral("Calivento – %1, niveau %2").arg(text(game::info(id).title)).arg(level));
 }
 
 void Form_instruments::Command_tous_Click()
@@ -292,8 +301,12 @@ void Form_instruments::setUpBoard(GameId id)
     const std::vector<game::Placement> placed = game::scatter(id, random);
     for (const game::Placement &p : placed)
         picture(p.row).move(p.left, p.top);
-    for (const game::Placement &p : placed)
+    QList<forms::Image *> inPlay;
+    for (const game::Placement &p : placed) {
         picture(p.row).setVisible(true);
+        inPlay.append(&picture(p.row));
+    }
+    forms::a11y::numberPictures(inPlay);
     setMousePointer(forms::Pointer::Default);
 }
 
@@ -311,6 +324,7 @@ void Form_instruments::picture_DragDrop(int row, forms::Control *source)
         Timer1.setInterval(game::penalised(Timer1.Interval()));
     if (verdict.right() && Command_son.Caption() == effectsOn)
         platform::services().sound->play(platform::SoundId::Drop);
+    forms::a11y::announce(*this, game::spokenVerdict(dragged->Caption(), verdict.right()));
 
     // Pictures outside the game were never shown, so all 24 hidden means all found.
     for (const forms::Image &image : m_pictures)

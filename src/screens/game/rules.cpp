@@ -70,4 +70,30 @@ QTime rebased(const QString &shown, QTime now, QTime start)
     return read.isValid() ? read : QTime::fromString(elapsedText(now, start), timeFormat);
 }
 
+QString spokenTime(const QString &shown)
+{
+    const QTime time = shown == QLatin1String("0") ? QTime(0, 0) : QTime::fromString(shown, timeFormat);
+    if (!time.isValid())
+        return shown;
+    // In French one, and zero, take the singular.
+    const auto count = [](int n, const char *unit) {
+        return QStringLiteral("%1 %2%3").arg(n).arg(QLatin1String(unit)).arg(n > 1 ? QStringLiteral("s") : QString());
+    };
+    QStringList parts;
+    if (time.hour() > 0)
+        parts << count(time.hour(), "heure");
+    if (time.minute() > 0)
+        parts << count(time.minute(), "minute");
+    if (time.second() > 0 || parts.isEmpty())
+        parts << count(time.second(), "seconde");
+    return parts.join(QLatin1Char(' '));
+}
+
+QString spokenVerdict(const QString &dragged, bool right)
+{
+    if (!right)
+        return QStringLiteral("Non, ce n'est pas cette image");
+    return QStringLiteral("Bravo : ") + dragged.left(1).toLower() + dragged.mid(1);
+}
+
 } // namespace game

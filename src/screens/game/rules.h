@@ -61,4 +61,11 @@ QString elapsedText(QTime now, QTime start);
 // (the "0" shown before the first second has passed) stands for what the stopwatch would show now.
 QTime rebased(const QString &shown, QTime now, QTime start);
 
+// The stopwatch's text as it is read out: "00:01:42" is "1 minute 42 secondes". The "0" shown
+// before the first second is "0 seconde"; any other text is read as it is.
+QString spokenTime(const QString &shown);
+
+// What a screen reader says after a drop of the label with the caption `dragged`.
+QString spokenVerdict(const QString &dragged, bool right);
+
 } // namespace game

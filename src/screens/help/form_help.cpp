@@ -57,6 +57,7 @@ Form_help::Form_help()
     , instruments(this, QStringLiteral("instruments"), QStringLiteral("instruments"), {12600, 4440, 855, 375},
                   paragraph)
 {
+    setWindowTitle(QStringLiteral("Calivento – aide"));
     setPicture(resources::picture(QStringLiteral("Fond"), 1));
     instruments.setVisible(false);
     for (forms::Label *link : {&Command_retour, &Label2}) {

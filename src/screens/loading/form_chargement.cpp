@@ -23,6 +23,7 @@ Form_chargement::Form_chargement()
               .font = {.family = "Times New Roman", .points = 12}})
     , Timer1(this, QStringLiteral("Timer1"), 10)
 {
+    setWindowTitle(QStringLiteral("Calivento – chargement"));
     setBackColor(forms::windowColor);
     setMousePointer(forms::Pointer::Hourglass);
     connect(&Timer1, &forms::Timer::tick, this, &Form_chargement::Timer1_Timer);

@@ -53,6 +53,7 @@ Form_choix_instruments::Form_choix_instruments()
     , Command_pasicon(this, QStringLiteral("Command_pasicon"), QStringLiteral("pas_icon"), {4920, 9720, 975, 255})
     , Command_icon(this, QStringLiteral("Command_icon"), QStringLiteral("icon"), {5880, 9720, 615, 255})
 {
+    setWindowTitle(QStringLiteral("Calivento – menu"));
     for (std::size_t g = 0; g < game::games.size(); ++g) {
         const game::GameInfo &info = game::games[g];
         m_headings.emplace_back(this, QString::fromUtf8(info.menuHeading), QString::fromUtf8(info.menuHeadingCaption),
@@ -63,6 +64,8 @@ Form_choix_instruments::Form_choix_instruments()
                 QStringLiteral("Niveau %1").arg(level),
                 QRect(levelLefts[g], levelTops[static_cast<std::size_t>(level - 1)], 1935, 375), levelLook);
             label.setEnabled(level == 1);
+            label.setAccessibleName(
+                QStringLiteral("%1, niveau %2").arg(QString::fromUtf8(info.menuHeadingCaption)).arg(level));
             connect(&label, &forms::Control::Click, this, [this, id = info.id, level] { startGame(id, level); });
         }
     }
@@ -72,6 +75,7 @@ Form_choix_instruments::Form_choix_instruments()
     Metronome_stop.setMouseIcon(forms::handCursor());
     Metronome_stop.setMousePointer(forms::Pointer::Custom);
     Metronome_stop.setToolTip(QStringLiteral("Aide de Calivento"));
+    Metronome_stop.setAccessibleName(QStringLiteral("Calivento, aide"));
     Command_icon.setMouseIcon(forms::handCursor());
     Command_icon.setMousePointer(forms::Pointer::Custom);
     for (forms::TriggerButton *trigger : {&Command_fichier, &Command_pasicon, &Command_icon})

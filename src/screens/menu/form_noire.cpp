@@ -18,6 +18,7 @@
 Form_noire::Form_noire()
     : Form(QStringLiteral("Form_noire"), 11475, 7785)
 {
+    setWindowTitle(QStringLiteral("Calivento – fond"));
     setBackColor(QColor(0, 0, 0));
     setFocusPolicy(Qt::NoFocus);
     // A click on the backdrop must not take the keyboard from the menu.

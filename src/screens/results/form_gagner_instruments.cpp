@@ -4,11 +4,13 @@
 
 #include "form_gagner_instruments.h"
 
+#include "app/forms/accessibility.h"
 #include "app/forms/screens.h"
 #include "app/platform/platform.h"
 #include "progress.h"
 #include "resources/resources.h"
 #include "screens/game/form_instruments.h"
+#include "screens/game/rules.h"
 #include "screens/menu/form_choix_instruments.h"
 
 #include <QRegularExpression>
@@ -58,9 +60,14 @@ Form_gagner_instruments::Form_gagner_instruments()
     , Label2(this, QStringLiteral("Label2"), QStringLiteral("Veux-tu recommencer?"), {4320, 4680, 3375, 495},
              messageLook)
 {
+    setWindowTitle(QStringLiteral("Calivento – gagné"));
     setBackColor(QColor(255, 255, 255));
     Label_score0.setDisplayText(minutesOf);
     Label_score1.setDisplayText(secondsOf);
+    // The time is read once, in words; the other boxes only show parts of it.
+    forms::a11y::setSpoken(Label_score0, game::spokenTime);
+    for (forms::Control *part : {&Label_cacher1, &Label_score1, &Label_cacher2})
+        forms::a11y::leaveOut(*part);
     Label5.lower();
 }
 

@@ -18,6 +18,7 @@ Form_Perdu_instruments::Form_Perdu_instruments()
     , Label2(this, QStringLiteral("Label2"), QStringLiteral("Veux-tu recommencer?"), {4320, 4560, 3375, 495},
              messageLook)
 {
+    setWindowTitle(QStringLiteral("Calivento – perdu"));
     setBackColor(peach);
     Label3.lower();
 }

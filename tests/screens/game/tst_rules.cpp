@@ -124,6 +124,33 @@ private slots:
         QCOMPARE(game::elapsedText(QTime(10, 0, 0), QTime(10, 1, 23)), QStringLiteral("00:01:23"));  // set back
         QCOMPARE(game::elapsedText(QTime(0, 0, 30), QTime(23, 59, 30)), QStringLiteral("23:59:00"));  // midnight
     }
+
+    void spokenTime_data()
+    {
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("said");
+        const auto row = [](const char *shown, const char *said) { QTest::newRow(shown) << shown << said; };
+        row("00:01:42", "1 minute 42 secondes");
+        row("01:01:01", "1 heure 1 minute 1 seconde");
+        row("02:00:05", "2 heures 5 secondes");
+        row("00:03:00", "3 minutes");
+        row("00:00:00", "0 seconde");
+        row("0", "0 seconde"); // before the first second
+        row("12:3", "12:3");
+    }
+    void spokenTime()
+    {
+        QFETCH(QString, shown);
+        QFETCH(QString, said);
+        QCOMPARE(game::spokenTime(shown), said);
+    }
+
+    void spokenVerdict()
+    {
+        QCOMPARE(game::spokenVerdict(QStringLiteral("Le violon"), true), QStringLiteral("Bravo : le violon"));
+        QCOMPARE(game::spokenVerdict(QStringLiteral("L'alto"), true), QStringLiteral("Bravo : l'alto"));
+        QCOMPARE(game::spokenVerdict(QStringLiteral("L'alto"), false), QStringLiteral("Non, ce n'est pas cette image"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRules)
