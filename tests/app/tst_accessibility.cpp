@@ -121,6 +121,16 @@ private slots:
         QCOMPARE(window->text(QAccessible::Name), name);
     }
 
+    void winScreenReadsAsItShows()
+    {
+        QAccessibleInterface *window = reader(&open(QStringLiteral("win")));
+        QStringList read;
+        for (int i = 0; i < window->childCount(); ++i)
+            read << window->child(i)->text(QAccessible::Name);
+        QCOMPARE(read, QStringList({"Tu as trouvé tous les instruments à percussion en", "1 minute 42 secondes",
+                                    "Veux-tu recommencer?", "Oui", "Non"}));
+    }
+
     void controls_data()
     {
         QTest::addColumn<QString>("screen");
@@ -237,6 +247,7 @@ private slots:
         if (!pressed)
             pressed = forms::get<Form_choix_instruments>().findChild<forms::Control *>(control);
         reader(pressed)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QStringList world{forms::isLoaded<Form_instruments>() ? "game" : "menu"};
         if (forms::isLoaded<Form_instruments>()) {

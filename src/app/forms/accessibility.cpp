@@ -215,15 +215,32 @@ public:
         return child ? int(readChildren().indexOf(child->object())) : -1;
     }
 
+    // What is under a point is the topmost control there, as for a drop.
+    QAccessibleInterface *childAt(int x, int y) const override
+    {
+        QWidget *under = widget()->childAt(widget()->mapFromGlobal(QPoint(x, y)));
+        return under && readChildren().contains(under) ? QAccessible::queryAccessibleInterface(under) : nullptr;
+    }
+
 private:
+    // In reading order, top to bottom and then left to right, whatever order the screen made
+    // them in; the status line last.
     QList<QObject *> readChildren() const
     {
-        QList<QObject *> read;
+        QList<Control *> controls;
+        QObject *status = nullptr;
         for (QObject *child : widget()->children()) {
-            auto *control = qobject_cast<Control *>(child);
-            if ((control && isRead(*control)) || dynamic_cast<LiveStatus *>(child))
-                read.append(child);
+            if (auto *control = qobject_cast<Control *>(child); control && isRead(*control))
+                controls.append(control);
+            else if (dynamic_cast<LiveStatus *>(child))
+                status = child;
         }
+        std::stable_sort(controls.begin(), controls.end(), [](const Control *a, const Control *b) {
+            return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+        });
+        QList<QObject *> read(controls.begin(), controls.end());
+        if (status)
+            read.append(status);
         return read;
     }
 };
@@ -321,8 +338,10 @@ public:
 
     void doAction(const QString &action) override
     {
+        // The reply goes back before the click runs: a click that opens a screen can take longer
+        // than a screen reader waits for the reply.
         if (action == pressAction() && isButton())
-            control()->activate();
+            QTimer::singleShot(0, control(), [button = control()] { button->activate(); });
         else
             QAccessibleWidget::doAction(action);
     }
