@@ -77,14 +77,18 @@ Store::Store(QString folder)
 
 QString Store::path(game::GameId id) const
 {
-    return m_folder + QLatin1Char('/') + QString::fromLatin1(game::info(id).progressFile);
+    return path(QString::fromLatin1(game::info(id).progressFile));
 }
 
-void Store::removeStrayTemporaries(game::GameId id) const
+QString Store::path(const QString &name) const
+{
+    return m_folder + QLatin1Char('/') + name;
+}
+
+void Store::removeStrayTemporaries(const QString &name) const
 {
     // A save killed before its commit leaves its temporary, named after the file plus six
     // letters or digits, where the system has no unnamed temporary files.
-    const QString name = QString::fromLatin1(game::info(id).progressFile);
     const QDir folder(m_folder);
     static const QRegularExpression tail(QStringLiteral("^\\.[A-Za-z0-9]{6}$"));
     for (const QString &entry : folder.entryList({name + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden))
@@ -94,10 +98,25 @@ void Store::removeStrayTemporaries(game::GameId id) const
 
 std::optional<int> Store::read(game::GameId id) const
 {
-    removeStrayTemporaries(id);
-    QFile file(path(id));
+    return read(QString::fromLatin1(game::info(id).progressFile));
+}
+
+bool Store::recordWin(game::GameId id, int levelWon) const
+{
+    return recordWin(QString::fromLatin1(game::info(id).progressFile), levelWon);
+}
+
+bool Store::write(game::GameId id, int value) const
+{
+    return write(QString::fromLatin1(game::info(id).progressFile), value);
+}
+
+std::optional<int> Store::read(const QString &name) const
+{
+    removeStrayTemporaries(name);
+    QFile file(path(name));
     if (!file.exists()) {
-        write(id, 1);
+        write(name, 1);
         return 1;
     }
     if (!file.open(QIODevice::ReadOnly))
@@ -105,20 +124,20 @@ std::optional<int> Store::read(game::GameId id) const
     return openLevels(firstNumber(file.read(readLimit)));
 }
 
-bool Store::recordWin(game::GameId id, int levelWon) const
+bool Store::recordWin(const QString &name, int levelWon) const
 {
     // An unreadable or garbled file counts as a fresh one: the win still opens level 2.
-    return write(id, afterWin(read(id).value_or(1), levelWon));
+    return write(name, afterWin(read(name).value_or(1), levelWon));
 }
 
-bool Store::write(game::GameId id, int value) const
+bool Store::write(const QString &name, int value) const
 {
     if (!QDir().mkpath(m_folder))
         return false;
     const QByteArray content = QByteArray::number(value) + "\r\n";
-    QSaveFile file(path(id));
+    QSaveFile file(path(name));
     if (!file.open(QIODevice::WriteOnly))
-        return overwrite(path(id), content);
+        return overwrite(path(name), content);
     // The write is buffered until the commit, and a commit whose buffer could not be written
     // (full disk) would still replace the file, with nothing: the flush shows the failure first.
     if (file.write(content) != content.size() || !file.flush()) {

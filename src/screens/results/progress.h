@@ -31,6 +31,7 @@ public:
     explicit Store(QString folder = QStringLiteral("niveaux"));
 
     QString path(game::GameId id) const;
+    QString path(const QString &file) const;
 
     // The open levels of a game. A missing file is created holding 1 (and the folder with it,
     // when it can be); an unreadable or garbled file reads as nothing and is left alone. A
@@ -45,8 +46,13 @@ public:
     // Writes the value as the game does: the digit, then CR LF.
     bool write(game::GameId id, int value) const;
 
+    // The same, for any file of the folder by its name ("oreille.nvl").
+    std::optional<int> read(const QString &file) const;
+    bool recordWin(const QString &file, int levelWon) const;
+    bool write(const QString &file, int value) const;
+
 private:
-    void removeStrayTemporaries(game::GameId id) const;
+    void removeStrayTemporaries(const QString &file) const;
 
     QString m_folder;
 };
