@@ -10,6 +10,7 @@
 #include "resources/resources.h"
 #include "rules.h"
 #include "screens/help/form_help.h"
+#include "screens/listen/setting.h"
 #include "screens/menu/form_choix_instruments.h"
 #include "screens/results/form_gagner_instruments.h"
 #include "screens/results/form_perdu_instruments.h"
@@ -323,7 +324,7 @@ void Form_instruments::picture_DragDrop(int row, forms::Control *source)
     else
         Timer1.setInterval(game::penalised(Timer1.Interval()));
     if (verdict.right() && Command_son.Caption() == effectsOn)
-        platform::services().sound->play(platform::SoundId::Drop);
+        platform::services().sound->play(listen::rightDropSound(row));
     forms::a11y::announce(*this, game::spokenVerdict(dragged->Caption(), verdict.right()));
 
     // Pictures outside the game were never shown, so all 24 hidden means all found.
