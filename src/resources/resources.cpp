@@ -112,12 +112,37 @@ void renderAhead(const QString &type, int id)
     ahead().insert(key, std::async(std::launch::async, render, path, ratio).share());
 }
 
-QPixmap design(const QString &name, qreal ratio)
+namespace {
+
+QString designPath(const QString &name)
 {
     const QString instrument = QStringLiteral(":/pictures/instruments/%1.png").arg(name);
-    if (QFile::exists(instrument))
-        return decodeOnce(instrument, ratio);
-    return decodeOnce(QStringLiteral(":/pictures/%1.png").arg(name), ratio);
+    return QFile::exists(instrument) ? instrument : QStringLiteral(":/pictures/%1.png").arg(name);
+}
+
+} // namespace
+
+QPixmap design(const QString &name, qreal ratio)
+{
+    return decodeOnce(designPath(name), ratio);
+}
+
+QPixmap design(const QString &name, QSize size, qreal ratio)
+{
+    const QString path = designPath(name);
+    QImage image;
+    if (qFuzzyCompare(ratio, 1.0)) {
+        QImageReader reader(path);
+        reader.setScaledSize(size);
+        image = reader.read();
+    } else {
+        // Scaled screens get the drawing rendered at their own pixel size.
+        const int bitmapWidth = QImageReader(path).size().width();
+        image = render(path, bitmapWidth > 0 ? ratio * size.width() / bitmapWidth : ratio);
+    }
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
 }
 
 int decodeCount()

@@ -30,6 +30,10 @@ void renderAhead(const QString &type, int id);
 // ("metronome_gauche"), the menu's mascot, the hand cursor.
 QPixmap design(const QString &name, qreal ratio = screenRatio());
 
+// A drawing of a screen's design at the given size in pixels (times the ratio on a scaled
+// screen), made afresh and not kept: for screens that show the drawings small.
+QPixmap design(const QString &name, QSize size, qreal ratio);
+
 // How many pictures have been decoded so far in this run.
 int decodeCount();
 

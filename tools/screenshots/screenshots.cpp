@@ -10,10 +10,13 @@
 #include "app/platform/platform.h"
 #include "screens/game/form_instruments.h"
 #include "screens/help/form_help.h"
+#include "screens/listen/form_ecouter.h"
+#include "screens/listen/rules.h"
 #include "screens/loading/form_chargement.h"
 #include "screens/menu/form_choix_instruments.h"
 #include "screens/results/form_gagner_instruments.h"
 #include "screens/results/form_perdu_instruments.h"
+#include "screens/results/progress.h"
 
 #include <QApplication>
 #include <QDir>
@@ -127,6 +130,23 @@ int main(int argc, char *argv[])
     lose.Show();
     save(lose, QStringLiteral("lose"));
     lose.Quitter_Click();
+
+    // The listening screen: a picture clicked in "Découvrir", then a question of "Devine" at
+    // level 2 after one wrong answer.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    progress::Store().write(QLatin1String(listen::progressFile), 2);
+    menu.Command_ecouter.Click();
+    Form_ecouter &listening = forms::get<Form_ecouter>();
+    listening.picture_Click(game::indexOfPicture("violon"));
+    save(listening, QStringLiteral("listen-decouvrir"));
+    listening.Label_niveau_Click(2);
+    for (int row = 0; row < game::instrumentCount; ++row)
+        if (listening.picture(row).Visible() && row != listening.answer()) {
+            listening.picture_Click(row);
+            break;
+        }
+    save(listening, QStringLiteral("listen-devine"));
+    listening.Command_retour_Click();
 
     forms::Screens::instance().unloadAll();
     return 0;

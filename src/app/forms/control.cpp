@@ -69,6 +69,12 @@ void Control::move(int leftTwips, int topTwips)
     QWidget::move(toPixels(leftTwips), toPixels(topTwips));
 }
 
+void Control::move(const QRect &twips)
+{
+    m_twips = twips;
+    setGeometry(toPixels(twips));
+}
+
 bool Control::isClickable() const
 {
     return isSignalConnected(QMetaMethod::fromSignal(&Control::Click));

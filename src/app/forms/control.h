@@ -36,6 +36,7 @@ public:
     void setLeft(int twips);
     void setTop(int twips);
     void move(int leftTwips, int topTwips);
+    void move(const QRect &twips);
 
     bool Visible() const { return m_visible; }
     void setVisible(bool visible) override;

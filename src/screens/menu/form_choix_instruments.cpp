@@ -11,6 +11,8 @@
 #include "resources/resources.h"
 #include "screens/game/form_instruments.h"
 #include "screens/help/form_help.h"
+#include "screens/listen/form_ecouter.h"
+#include "screens/listen/keyboard.h"
 #include "screens/results/form_gagner_instruments.h"
 #include "screens/results/progress.h"
 
@@ -20,10 +22,18 @@ namespace {
 
 const QColor darkRed(128, 0, 0);
 
-const forms::LabelLook headingLook{.back = QColor(128, 64, 0), .fore = QColor(255, 224, 192), .border = true,
-                                   .align = Qt::AlignHCenter, .wrap = true, .font = {.points = 12, .bold = true}};
-const forms::LabelLook levelLook{.back = QColor(255, 224, 192), .fore = QColor(128, 64, 64), .border = true,
-                                 .align = Qt::AlignHCenter, .wrap = true, .font = {.points = 12, .bold = true}};
+const forms::LabelLook headingLook{.back = QColor(128, 64, 0),
+                                   .fore = QColor(255, 224, 192),
+                                   .border = true,
+                                   .align = Qt::AlignHCenter,
+                                   .wrap = true,
+                                   .font = {.points = 12, .bold = true}};
+const forms::LabelLook levelLook{.back = QColor(255, 224, 192),
+                                 .fore = QColor(128, 64, 64),
+                                 .border = true,
+                                 .align = Qt::AlignHCenter,
+                                 .wrap = true,
+                                 .font = {.points = 12, .bold = true}};
 
 // Columns of the five games, in the order of game::games.
 constexpr std::array<int, 5> headingLefts{480, 2775, 5055, 7350, 9645};
@@ -43,12 +53,15 @@ std::size_t indexOf(game::GameId id)
 Form_choix_instruments::Form_choix_instruments()
     : Form(QStringLiteral("Form_choix_instruments"), 12000, 9000)
     , Label6(this, QStringLiteral("Label6"), QStringLiteral("Les instruments de musique"), {1320, 480, 4815, 1095},
-             {.fore = darkRed, .align = Qt::AlignHCenter,
+             {.fore = darkRed,
+              .align = Qt::AlignHCenter,
               .font = {.points = 20.25, .bold = true, .italic = true, .underline = true}})
     , Command25(this, QStringLiteral("Command25"), QStringLiteral("Quitter"), {9960, 8520, 1935, 375},
                 {.fore = darkRed, .align = Qt::AlignHCenter, .font = {.points = 12, .bold = true}})
     , Metronome_stop(this, QStringLiteral("Metronome_stop"), {360, 7560, 795, 1200},
                      resources::design(QStringLiteral("metronome_menu")), false)
+    , Command_ecouter(this, QStringLiteral("Command_ecouter"), QStringLiteral("Écouter les instruments"),
+                      {4200, 5400, 3600, 615}, headingLook)
     , Command_fichier(this, QStringLiteral("Command_fichier"), QString(), {3840, 9720, 855, 255})
     , Command_pasicon(this, QStringLiteral("Command_pasicon"), QStringLiteral("pas_icon"), {4920, 9720, 975, 255})
     , Command_icon(this, QStringLiteral("Command_icon"), QStringLiteral("icon"), {5880, 9720, 615, 255})
@@ -78,6 +91,9 @@ Form_choix_instruments::Form_choix_instruments()
     Metronome_stop.setAccessibleName(QStringLiteral("Calivento, aide"));
     Command_icon.setMouseIcon(forms::handCursor());
     Command_icon.setMousePointer(forms::Pointer::Custom);
+    Command_ecouter.setMouseIcon(forms::handCursor());
+    Command_ecouter.setMousePointer(forms::Pointer::Custom);
+    listen::clickWithKeys(Command_ecouter);
     for (forms::TriggerButton *trigger : {&Command_fichier, &Command_pasicon, &Command_icon})
         trigger->setEnabled(false);
 
@@ -86,6 +102,7 @@ Form_choix_instruments::Form_choix_instruments()
     connect(&Command_pasicon, &forms::Control::Click, this, &Form_choix_instruments::Command_pasicon_Click);
     connect(&Command25, &forms::Control::Click, this, &Form_choix_instruments::Command25_Click);
     connect(&Metronome_stop, &forms::Control::Click, this, &Form_choix_instruments::Metronome_stop_Click);
+    connect(&Command_ecouter, &forms::Control::Click, this, &Form_choix_instruments::Command_ecouter_Click);
 }
 
 forms::Label &Form_choix_instruments::levelLabel(game::GameId id, int level)
@@ -109,6 +126,7 @@ void Form_choix_instruments::Form_Unload()
     forms::unload<Form_instruments>();
     forms::unload<Form_gagner_instruments>();
     forms::unload<Form_help>();
+    forms::unload<Form_ecouter>();
 }
 
 void Form_choix_instruments::Form_KeyDown(int keyCode, int)
@@ -133,7 +151,7 @@ void Form_choix_instruments::Command_fichier_Click()
     for (const game::GameInfo &info : game::games) {
         const std::optional<int> open = store.read(info.id);
         if (!open)
-            continue;  // unreadable: that game's levels stay as they are
+            continue; // unreadable: that game's levels stay as they are
         for (int level = 1; level <= *open; ++level)
             levelLabel(info.id, level).setEnabled(true);
     }
@@ -163,6 +181,13 @@ void Form_choix_instruments::Command25_Click()
 void Form_choix_instruments::Metronome_stop_Click()
 {
     forms::get<Form_help>().Show();
+}
+
+void Form_choix_instruments::Command_ecouter_Click()
+{
+    // Like a game, the listening screen leaves the menu disabled behind it until "Retour".
+    setEnabled(false);
+    forms::get<Form_ecouter>().Show();
 }
 
 void Form_choix_instruments::closeEvent(QCloseEvent *event)

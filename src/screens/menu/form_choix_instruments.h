@@ -28,6 +28,7 @@ public:
     void Command_pasicon_Click();
     void Command25_Click();
     void Metronome_stop_Click();
+    void Command_ecouter_Click();
 
     // The level label of a game, level 1 to 3.
     forms::Label &levelLabel(game::GameId id, int level);
@@ -35,6 +36,7 @@ public:
     forms::Label Label6;
     forms::Label Command25;
     forms::Image Metronome_stop;
+    forms::Label Command_ecouter;
     forms::TriggerButton Command_fichier;
     forms::TriggerButton Command_pasicon;
     forms::TriggerButton Command_icon;
@@ -46,5 +48,5 @@ private:
     void startGame(game::GameId id, int level);
 
     std::deque<forms::Label> m_headings;
-    std::deque<forms::Label> m_levels;  // game by game in the menu's order, levels 1 to 3
+    std::deque<forms::Label> m_levels; // game by game in the menu's order, levels 1 to 3
 };
