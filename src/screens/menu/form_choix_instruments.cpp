@@ -22,18 +22,10 @@ namespace {
 
 const QColor darkRed(128, 0, 0);
 
-const forms::LabelLook headingLook{.back = QColor(128, 64, 0),
-                                   .fore = QColor(255, 224, 192),
-                                   .border = true,
-                                   .align = Qt::AlignHCenter,
-                                   .wrap = true,
-                                   .font = {.points = 12, .bold = true}};
-const forms::LabelLook levelLook{.back = QColor(255, 224, 192),
-                                 .fore = QColor(128, 64, 64),
-                                 .border = true,
-                                 .align = Qt::AlignHCenter,
-                                 .wrap = true,
-                                 .font = {.points = 12, .bold = true}};
+const forms::LabelLook headingLook{.back = QColor(128, 64, 0), .fore = QColor(255, 224, 192), .border = true,
+                                   .align = Qt::AlignHCenter, .wrap = true, .font = {.points = 12, .bold = true}};
+const forms::LabelLook levelLook{.back = QColor(255, 224, 192), .fore = QColor(128, 64, 64), .border = true,
+                                 .align = Qt::AlignHCenter, .wrap = true, .font = {.points = 12, .bold = true}};
 
 // Columns of the five games, in the order of game::games.
 constexpr std::array<int, 5> headingLefts{480, 2775, 5055, 7350, 9645};
@@ -53,8 +45,7 @@ std::size_t indexOf(game::GameId id)
 Form_choix_instruments::Form_choix_instruments()
     : Form(QStringLiteral("Form_choix_instruments"), 12000, 9000)
     , Label6(this, QStringLiteral("Label6"), QStringLiteral("Les instruments de musique"), {1320, 480, 4815, 1095},
-             {.fore = darkRed,
-              .align = Qt::AlignHCenter,
+             {.fore = darkRed, .align = Qt::AlignHCenter,
               .font = {.points = 20.25, .bold = true, .italic = true, .underline = true}})
     , Command25(this, QStringLiteral("Command25"), QStringLiteral("Quitter"), {9960, 8520, 1935, 375},
                 {.fore = darkRed, .align = Qt::AlignHCenter, .font = {.points = 12, .bold = true}})
@@ -151,7 +142,7 @@ void Form_choix_instruments::Command_fichier_Click()
     for (const game::GameInfo &info : game::games) {
         const std::optional<int> open = store.read(info.id);
         if (!open)
-            continue; // unreadable: that game's levels stay as they are
+            continue;  // unreadable: that game's levels stay as they are
         for (int level = 1; level <= *open; ++level)
             levelLabel(info.id, level).setEnabled(true);
     }

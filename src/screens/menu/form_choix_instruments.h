@@ -48,5 +48,5 @@ private:
     void startGame(game::GameId id, int level);
 
     std::deque<forms::Label> m_headings;
-    std::deque<forms::Label> m_levels; // game by game in the menu's order, levels 1 to 3
+    std::deque<forms::Label> m_levels;  // game by game in the menu's order, levels 1 to 3
 };
