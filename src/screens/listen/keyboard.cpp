@@ -4,7 +4,7 @@
 
 #include "keyboard.h"
 
-#include "app/forms/control.h"
+#include "app/forms/label.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -59,7 +59,9 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
-        painter.setPen(QPen(QColor(0, 0, 0), 1, Qt::DotLine));
+        // In the text's colour, which stands out on the control's own background.
+        const auto *label = qobject_cast<const forms::Label *>(&m_control);
+        painter.setPen(QPen(label ? label->look().fore : QColor(0, 0, 0), 1, Qt::DotLine));
         painter.drawRect(rect().adjusted(2, 2, -3, -3));
     }
 
