@@ -80,6 +80,8 @@ int main(int argc, char *argv[])
     platform::services().sound.reset(sound);
     sound->clock.start();
 
+    // The pointer starts out of the way: a picture under it has its phrase decoded at once.
+    QCursor::setPos(0, 0);
     Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
     menu.Show();
     settle();
@@ -98,6 +100,9 @@ int main(int argc, char *argv[])
     for (int i = 0; i < 48; ++i) {
         forms::Image &picture = screen.picture(i % 24);
         const QPoint centre = picture.rect().center();
+        // The pointer comes to rest on the picture a moment before the click, as a hand's does.
+        QTest::mouseMove(&picture, centre);
+        QTest::qWait(150);
         QTest::mousePress(&picture, Qt::LeftButton, {}, centre);
         const qint64 released = sound->clock.nsecsElapsed();
         QTest::mouseRelease(&picture, Qt::LeftButton, {}, centre);

@@ -10,12 +10,15 @@
 #include "app/platform/platform.h"
 #include "keyboard.h"
 #include "resources/resources.h"
+#include "resources/sounds.h"
 #include "rules.h"
 #include "screens/game/orchestra.h"
 #include "screens/menu/form_choix_instruments.h"
 #include "screens/results/progress.h"
 #include "setting.h"
 
+#include <QEvent>
+#include <QThreadPool>
 #include <algorithm>
 
 namespace {
@@ -143,6 +146,7 @@ Form_ecouter::Form_ecouter()
         const game::Instrument &instrument = game::catalogue[static_cast<std::size_t>(row)];
         forms::Image &image = m_pictures.emplace_back(this, text(instrument.picture), QRect(), QPixmap(), true);
         connect(&image, &forms::Control::Click, this, [this, row] { picture_Click(row); });
+        image.installEventFilter(this);
         listen::clickWithKeys(image);
     }
     // The panel's texts lie over the panel, the frame under everything in it.
@@ -188,6 +192,27 @@ void Form_ecouter::Form_Load()
     refreshLevels();
     label(Case_trouve).setCaption(listen::hearsFoundInstrument() ? QStringLiteral("X") : QString());
     showMode(Mode::Decouvrir);
+}
+
+// A phrase is decoded the first time it plays, which takes longer than a click should wait for
+// its sound: the picture under the pointer, or with the focus, has its phrase decoded beforehand.
+bool Form_ecouter::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Enter || event->type() == QEvent::FocusIn)
+        for (int row = 0; row < game::instrumentCount; ++row)
+            if (watched == &picture(row) && m_mode == Mode::Decouvrir)
+                prepareSound(row);
+    return Form::eventFilter(watched, event);
+}
+
+void Form_ecouter::prepareSound(int row)
+{
+    bool &prepared = m_prepared[static_cast<std::size_t>(row)];
+    if (prepared)
+        return;
+    prepared = true;
+    const int id = static_cast<int>(platform::instrumentSound(row));
+    QThreadPool::globalInstance()->start([id] { resources::sound(id); });
 }
 
 void Form_ecouter::Form_KeyDown(int keyCode, int)
@@ -367,6 +392,9 @@ void Form_ecouter::askQuestion()
         .setCaption(QStringLiteral("Question %1 sur %2").arg(m_round.current + 1).arg(m_round.questions.size()));
     setPanel(QString(), QString(), QStringLiteral("Quel instrument joue ? Clique sur son image."));
     platform::services().sound->play(platform::instrumentSound(answer()));
+    // The next question's phrase, while the child listens to this one.
+    if (m_round.current + 1 < static_cast<int>(m_round.questions.size()))
+        prepareSound(m_round.questions[static_cast<std::size_t>(m_round.current + 1)]);
 }
 
 void Form_ecouter::endRound()

@@ -70,6 +70,9 @@ public:
     int rightFirstTry() const { return m_round.rightFirstTry; }
     bool greyed(int row) const { return m_greyed[static_cast<std::size_t>(row)]; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     struct Round {
         int level = 1;
@@ -91,12 +94,14 @@ private:
     void setGreyed(int row, bool greyed);
     void refreshLevels();
     void markSelected();
+    void prepareSound(int row);
 
     std::deque<forms::Label> m_labels;   // in LabelId order
     std::deque<forms::Label> m_captions; // in the order of game::sections
     std::deque<forms::Label> m_cells;    // catalogue order: the frames under the pictures
     std::deque<forms::Image> m_pictures; // catalogue order
     std::array<bool, 24> m_greyed{};
+    std::array<bool, 24> m_prepared{};
     std::array<QPixmap, 24> m_drawn; // each picture as fitted to its cell
     Mode m_mode = Mode::Decouvrir;
     Round m_round;
