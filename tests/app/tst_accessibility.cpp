@@ -159,7 +159,7 @@ private slots:
         row("spare metronome", "game", "Metronome_gauche", QAccessible::Graphic, "Calivento", "", "hidden");
         row("mode button", "game", "Command_idiophones", button, "Command_idiophones", "", "hidden off");
         row("flag", "help", "instruments", text, "instruments", "", "hidden");
-        row("web link", "help", "Label2", button, "calivento.example", "", "showing");
+        row("web link", "help", "Label2", button, "Guide des parents et enseignants", "", "showing");
         row("time", "win", "Label_score(0)", text, "1 minute 42 secondes", "", "showing");
         row("time's seconds", "win", "Label_score(1)", text, "", "", "showing");
         row("time's unit", "win", "Label_cacher(1)", text, "", "", "showing");

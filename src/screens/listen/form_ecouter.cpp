@@ -4,6 +4,7 @@
 
 #include "form_ecouter.h"
 
+#include "app/forms/accessibility.h"
 #include "app/forms/keys.h"
 #include "app/forms/screens.h"
 #include "app/forms/twips.h"
@@ -13,6 +14,7 @@
 #include "resources/sounds.h"
 #include "rules.h"
 #include "screens/game/orchestra.h"
+#include "screens/game/rules.h"
 #include "screens/menu/form_choix_instruments.h"
 #include "screens/results/progress.h"
 #include "setting.h"
@@ -133,6 +135,7 @@ QPixmap greyedOut(const QPixmap &pixmap)
 Form_ecouter::Form_ecouter()
     : Form(QStringLiteral("Form_ecouter"), 12000, 9000)
 {
+    setWindowTitle(QStringLiteral("Calivento – écoute"));
     setBackColor(forms::windowColor);
     for (const LabelDef &def : labelDefs)
         m_labels.emplace_back(this, text(def.name), text(def.caption), def.twips, *def.look);
@@ -270,11 +273,13 @@ void Form_ecouter::picture_Click(int row)
         cell(row).setBackColor(found);
         cell(row).setVisible(true);
         showInstrument(row);
+        forms::a11y::announce(*this, game::spokenVerdict(caption(row), true));
         label(Command_suivant).setVisible(true);
     } else {
         m_round.missed = true;
         setGreyed(row, true);
         setPanel(QStringLiteral("Écoute encore"), QString(), QString());
+        forms::a11y::announce(*this, QStringLiteral("Écoute encore"));
     }
 }
 
@@ -357,6 +362,7 @@ void Form_ecouter::lay(const std::vector<int> &rows)
                 drawn = resources::design(text(instrument.file), pixels.size(), ratio);
             image.setPicture(drawn);
             image.setVisible(true);
+            image.setAccessibleName(::caption(c.row));
             setTabOrder(previous, &image);
             previous = &image;
         }
@@ -376,6 +382,11 @@ void Form_ecouter::startRound(int level)
     m_round.questions = listen::drawQuestions(rows, listen::questionsPerRound, *platform::services().random);
     showMode(Mode::Devine);
     lay(rows);
+    // While guessing, a picture's name would give the answer away.
+    QList<forms::Image *> inPlay;
+    for (int row : rows)
+        inPlay.append(&picture(row));
+    forms::a11y::numberPictures(inPlay);
     askQuestion();
 }
 
