@@ -7,6 +7,7 @@
 #include "app/forms/image.h"
 #include "app/forms/label.h"
 #include "app/forms/look.h"
+#include "app/forms/navigation.h"
 #include "app/forms/screens.h"
 #include "app/forms/timer.h"
 #include "screens/menu/form_noire.h"
@@ -55,7 +56,11 @@ QPoint centreOf(const QWidget &w)
 {
     return w.mapTo(w.window(), w.rect().center());
 }
+
+using forms::nav::Direction;
 } // namespace
+
+Q_DECLARE_METATYPE(Direction)
 
 class TestApp : public fakes::ScreenTest
 {
@@ -126,6 +131,149 @@ private slots:
         QCOMPARE(screen.drops.last(), QStringLiteral("back<name"));
     }
 
+    // Steps such as "press 0 name", "move 1 front", "release 0 back": finger 0 or 1, or the pen.
+    void fingersAndPen_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QStringList>("drops");
+        QTest::newRow("finger") << "press 0 name, move 0 back, move 0 front, release 0 front"
+                                << QStringList{"front<name"};
+        QTest::newRow("pen") << "press pen name, move pen front, release pen front" << QStringList{"front<name"};
+        QTest::newRow("a tap") << "press 0 name, release 0 name" << QStringList{};
+        QTest::newRow("a second finger lifted over a picture")
+            << "press 0 name, press 1 name, move 1 front, release 1 front, move 0 back, release 0 back"
+            << QStringList{"back<name"};
+        QTest::newRow("a second finger on a picture")
+            << "press 0 name, press 1 front, release 1 front, release 0 name" << QStringList{};
+        QTest::newRow("the first finger lifted before the second")
+            << "press 0 name, press 1 name, move 0 back, release 0 back, move 1 front, release 1 front"
+            << QStringList{"back<name"};
+    }
+    void fingersAndPen()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QStringList, drops);
+        TestScreen &screen = forms::get<TestScreen>();
+        screen.Show();
+        static QPointingDevice *fingers = QTest::createTouchDevice();
+        QPointingDevice pen(QStringLiteral("pen"), 2, QInputDevice::DeviceType::Stylus,
+                            QPointingDevice::PointerType::Pen, QInputDevice::Capability::Position, 1, 3);
+        const QHash<QString, QWidget *> places{
+            {"name", &screen.name}, {"front", &screen.front}, {"back", &screen.back}};
+        QSet<int> down; // the fingers on the screen
+        for (const QString &step : steps.split(QStringLiteral(", "))) {
+            const QStringList word = step.split(' ');
+            // Over the front picture alone, or the back picture alone.
+            QPoint at = centreOf(*places[word[2]]);
+            if (word[2] == "back")
+                at = screen.back.geometry().topLeft() + QPoint(10, 10);
+            if (word[1] == "pen") {
+                const QEvent::Type type = word[0] == "press"  ? QEvent::TabletPress
+                                          : word[0] == "move" ? QEvent::TabletMove
+                                                              : QEvent::TabletRelease;
+                const QPoint local = screen.name.mapFrom(&screen, at);
+                QTabletEvent event(type, &pen, local, screen.mapToGlobal(at), 0.5, 0, 0, 0, 0, 0, {},
+                                   type == QEvent::TabletMove ? Qt::NoButton : Qt::LeftButton,
+                                   type == QEvent::TabletRelease ? Qt::NoButton : Qt::LeftButton);
+                QApplication::sendEvent(&screen.name, &event);
+                continue;
+            }
+            const int id = word[1].toInt();
+            auto touch = QTest::touchEvent(&screen, fingers);
+            for (int other : std::as_const(down))
+                if (other != id)
+                    touch.stationary(other);
+            if (word[0] == "release")
+                down.remove(id);
+            else
+                down.insert(id);
+            if (word[0] == "press")
+                touch.press(id, at);
+            else if (word[0] == "move")
+                touch.move(id, at);
+            else
+                touch.release(id, at);
+            touch.commit();
+            if (word[0] == "move" && id == 0) // the outline follows the finger as it follows the mouse
+                QCOMPARE(screen.findChild<QWidget *>("dragOutline")->geometry().center(), at);
+        }
+        QCOMPARE(screen.drops, drops);
+        QVERIFY(!screen.dragSource());
+        QVERIFY(!screen.findChild<QWidget *>("dragOutline")->isVisible());
+    }
+
+    void tabOrder_data()
+    {
+        QTest::addColumn<QList<bool>>("reachable");
+        QTest::addColumn<int>("current");
+        QTest::addColumn<bool>("forward");
+        QTest::addColumn<int>("next");
+        const QList<bool> some{false, true, false, true, true};
+        QTest::newRow("from nothing, Tab") << some << -1 << true << 1;
+        QTest::newRow("from nothing, Shift+Tab") << some << -1 << false << 4;
+        QTest::newRow("skips the closed ones") << some << 1 << true << 3;
+        QTest::newRow("wraps round") << some << 4 << true << 1;
+        QTest::newRow("wraps back") << some << 1 << false << 4;
+        QTest::newRow("from one just hidden") << some << 2 << true << 3;
+        QTest::newRow("the only one") << QList<bool>{false, true} << 1 << true << 1;
+        QTest::newRow("none") << QList<bool>{false, false} << 0 << true << -1;
+        QTest::newRow("empty") << QList<bool>{} << -1 << false << -1;
+    }
+    void tabOrder()
+    {
+        QFETCH(QList<bool>, reachable);
+        QFETCH(int, current);
+        QFETCH(bool, forward);
+        QFETCH(int, next);
+        QCOMPARE(forms::nav::nextInOrder(reachable, current, forward), next);
+    }
+
+    void nearestInDirection_data()
+    {
+        QTest::addColumn<Direction>("direction");
+        QTest::addColumn<int>("nearest");
+        // From (100, 100): 0 right and a little up, 1 far right on the line, 2 straight down,
+        // 3 down and far to the left, 4 on the same column as the start, above it.
+        QTest::newRow("right: a small step aside beats a long way straight") << Direction::Right << 0;
+        QTest::newRow("down: straight") << Direction::Down << 2;
+        QTest::newRow("left: only one lies that way") << Direction::Left << 3;
+        QTest::newRow("up") << Direction::Up << 4;
+    }
+    void nearestInDirection()
+    {
+        QFETCH(Direction, direction);
+        QFETCH(int, nearest);
+        const QList<QPoint> candidates{{140, 90}, {300, 100}, {100, 160}, {20, 180}, {100, 40}};
+        QCOMPARE(forms::nav::nearestInDirection(candidates, {100, 100}, direction), nearest);
+        QCOMPARE(forms::nav::nearestInDirection({{100, 100}, {100, 300}}, {100, 300}, Direction::Down), -1);
+    }
+
+    void aimAtWhatCanBeSeen_data()
+    {
+        QTest::addColumn<QList<QRect>>("topmostFirst");
+        QTest::addColumn<QList<QPoint>>("aims"); // (-1, -1): nothing of it can be seen
+        QTest::newRow("apart") << QList<QRect>{{0, 0, 10, 10}, {20, 0, 10, 10}} << QList<QPoint>{{4, 4}, {24, 4}};
+        QTest::newRow("the right half covered")
+            << QList<QRect>{{50, 0, 50, 100}, {0, 0, 100, 100}} << QList<QPoint>{{74, 49}, {24, 49}};
+        QTest::newRow("wholly covered") << QList<QRect>{{0, 0, 100, 100}, {10, 10, 20, 20}}
+                                        << QList<QPoint>{{49, 49}, {-1, -1}};
+        QTest::newRow("a frame left round a small one on top")
+            << QList<QRect>{{10, 0, 80, 80}, {0, 0, 100, 100}} << QList<QPoint>{{49, 39}, {49, 89}};
+    }
+    void aimAtWhatCanBeSeen()
+    {
+        QFETCH(QList<QRect>, topmostFirst);
+        QFETCH(QList<QPoint>, aims);
+        const QList<QRegion> parts = forms::nav::uncoveredParts(topmostFirst);
+        for (int i = 0; i < aims.size(); ++i) {
+            const std::optional<QPoint> aim = forms::nav::aimPoint(parts[i]);
+            QCOMPARE(aim.value_or(QPoint(-1, -1)), aims[i]);
+            // What a pointer there would hit: nothing above it.
+            for (int above = 0; aim && above < i; ++above)
+                QVERIFY(!topmostFirst[above].contains(*aim));
+        }
+    }
+
     void dragCancelledWhenTheScreenGoesAway_data()
     {
         QTest::addColumn<bool>("hide"); // or disable
@@ -143,7 +291,7 @@ private slots:
         screen.Show();
         screen.setEnabled(true);
         QVERIFY(!screen.dragSource());
-        QVERIFY(screen.findChild<QWidget *>(QStringLiteral("DragOutline"))->isHidden());
+        QVERIFY(screen.findChild<QWidget *>(QStringLiteral("dragOutline"))->isHidden());
         // The release that the disabled screen never got ends nothing.
         QTest::mouseRelease(&screen.name, Qt::LeftButton, {}, screen.name.mapFrom(&screen, centreOf(screen.back)));
         QVERIFY(screen.drops.isEmpty());

@@ -117,4 +117,16 @@ void Control::mouseReleaseEvent(QMouseEvent *event)
         emit Click();
 }
 
+void Control::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    m_form->showFocus();
+}
+
+void Control::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    m_form->showFocus();
+}
+
 } // namespace forms

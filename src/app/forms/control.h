@@ -49,6 +49,8 @@ public:
 
     // Drops are offered to a control only when it takes them.
     virtual bool acceptsDrops() const { return false; }
+    // Whether pressing on it starts a drag of its outline.
+    virtual bool draggable() const { return false; }
     // A control with a Click handler acts as a button.
     bool isClickable() const;
     // Runs the Click as a click would: only while the control is visible and enabled (its
@@ -64,6 +66,8 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     Form *m_form;

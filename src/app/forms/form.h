@@ -11,7 +11,7 @@
 
 namespace forms {
 
-class DragOutline;
+class Outline;
 
 // A screen: a borderless top-level window with a twips geometry, a picture drawn at natural size
 // from its top-left corner over its back colour, load and unload handlers, and key preview.
@@ -52,13 +52,21 @@ public:
     Pointer mousePointer() const { return m_pointer; }
     void setMousePointer(Pointer pointer);
 
-    // The in-screen drag of a label's outline, driven by the dragged label.
+    // The in-screen drag of a label's outline, driven by the dragged label or by the keys.
     void beginDrag(Control *source, QPoint grabOffset);
     void moveDrag(QPoint formPos);
     void endDrag(QPoint formPos);
-    // A disabled or hidden screen gets no mouse release: its drag ends there, dropping nothing.
+    // Puts the name back: the outline goes, nothing is dropped.
     void cancelDrag();
     Control *dragSource() const { return m_dragSource; }
+    // While a name is carried with the keys, the control it would be dropped on.
+    Control *dropTarget() const { return m_aimed; }
+
+    // The controls that Tab and the arrows visit, in Tab order; each screen names its own.
+    // Those hidden, disabled or out of sight are passed over.
+    virtual QList<Control *> keyboardOrder() { return {}; }
+    // Draws the outline around the control in focus, which only the keys give it.
+    void showFocus();
 
     // Stacks the named controls so that the first is on top and each receives the drops over
     // the ones after it.
@@ -73,9 +81,16 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void applyGeometry();
+    bool reachable(const QWidget &control) const;
+    bool navigate(const QKeyEvent &event);
+    void pickUp(Control &source);
+    void aim(Control *target, QPoint at);
+    // Where each control that takes drops can be hit, topmost first by the stacking order.
+    QList<QPair<Control *, QPoint>> dropAims() const;
 
     float m_left = 0;
     float m_top = 0;
@@ -84,9 +99,14 @@ private:
     QPixmap m_picture;
     QColor m_backColor = windowColorDefault();
     Pointer m_pointer = Pointer::Default;
-    DragOutline *m_outline = nullptr;
+    Outline *m_outline = nullptr;
+    Outline *m_focusOutline = nullptr;
+    Outline *m_aimOutline = nullptr;
     Control *m_dragSource = nullptr;
     QPoint m_grabOffset;
+    bool m_keyboardDrag = false;
+    Control *m_aimed = nullptr;
+    QPoint m_aimPoint;
 
     static QColor windowColorDefault() { return QColor(255, 255, 255); }
 };

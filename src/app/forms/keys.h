@@ -14,7 +14,11 @@ int windowsKeyCode(int qtKey);
 // Shift state as the game's key handlers read it: 1 Shift, 2 Ctrl, 4 Alt.
 int shiftState(Qt::KeyboardModifiers modifiers);
 
+// The Alt bit of the shift state.
+inline constexpr int altDown = 4;
+
 namespace vk {
+inline constexpr int Return = 13;
 inline constexpr int Escape = 27;
 inline constexpr int F1 = 112;
 inline constexpr int F12 = 123;

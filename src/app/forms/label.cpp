@@ -9,6 +9,8 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTabletEvent>
+#include <QTouchEvent>
 
 namespace forms {
 
@@ -67,15 +69,110 @@ void Label::paintEvent(QPaintEvent *)
     painter.drawText(area, flags, text);
 }
 
-bool Label::dragging() const
+void Label::setDragAutomatic(bool on)
 {
-    return form()->dragSource() == this;
+    m_dragAutomatic = on;
+    // Fingers drag the label itself rather than a mouse made up from the first finger.
+    setAttribute(Qt::WA_AcceptTouchEvents, on);
+}
+
+void Label::startDrag(DraggedBy by, QPoint at)
+{
+    m_draggedBy = by;
+    form()->beginDrag(this, at);
+}
+
+void Label::followDrag(QPoint at)
+{
+    form()->moveDrag(mapTo(form(), at));
+}
+
+void Label::finishDrag(QPoint at)
+{
+    m_draggedBy = DraggedBy::Nothing;
+    m_finger = -1;
+    form()->endDrag(mapTo(form(), at));
+}
+
+bool Label::event(QEvent *event)
+{
+    if (m_dragAutomatic) {
+        switch (event->type()) {
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TouchCancel:
+            fingerEvent(static_cast<QTouchEvent &>(*event));
+            return true;
+        default:
+            break;
+        }
+    }
+    return Control::event(event);
+}
+
+// One finger drags; any other finger, here or on another label, neither starts a drag nor drops.
+void Label::fingerEvent(QTouchEvent &event)
+{
+    event.accept();
+    if (event.type() == QEvent::TouchCancel) {
+        if (m_draggedBy == DraggedBy::Finger) {
+            m_draggedBy = DraggedBy::Nothing;
+            m_finger = -1;
+            form()->cancelDrag();
+        }
+        return;
+    }
+    if (event.type() == QEvent::TouchBegin) {
+        if (m_draggedBy == DraggedBy::Nothing && !form()->dragSource() && !event.points().isEmpty()) {
+            m_finger = event.points().first().id();
+            startDrag(DraggedBy::Finger, event.points().first().position().toPoint());
+        }
+        return;
+    }
+    if (m_draggedBy != DraggedBy::Finger)
+        return;
+    for (const QEventPoint &point : event.points()) {
+        if (point.id() != m_finger)
+            continue;
+        if (point.state() == QEventPoint::Released)
+            finishDrag(point.position().toPoint());
+        else
+            followDrag(point.position().toPoint());
+        return;
+    }
+}
+
+// A pen drags as the mouse does; left unhandled, it would only come as a made-up mouse.
+void Label::tabletEvent(QTabletEvent *event)
+{
+    if (!m_dragAutomatic) {
+        Control::tabletEvent(event);
+        return;
+    }
+    event->accept();
+    const QPoint at = event->position().toPoint();
+    switch (event->type()) {
+    case QEvent::TabletPress:
+        if (event->button() == Qt::LeftButton && m_draggedBy == DraggedBy::Nothing && !form()->dragSource())
+            startDrag(DraggedBy::Pen, at);
+        break;
+    case QEvent::TabletMove:
+        if (m_draggedBy == DraggedBy::Pen)
+            followDrag(at);
+        break;
+    default:
+        if (m_draggedBy == DraggedBy::Pen && event->button() == Qt::LeftButton)
+            finishDrag(at);
+        break;
+    }
 }
 
 void Label::mousePressEvent(QMouseEvent *event)
 {
     if (m_dragAutomatic && event->button() == Qt::LeftButton) {
-        form()->beginDrag(this, event->position().toPoint());
+        if (m_draggedBy == DraggedBy::Nothing)
+            startDrag(DraggedBy::Mouse, event->position().toPoint());
         return;
     }
     Control::mousePressEvent(event);
@@ -83,16 +180,15 @@ void Label::mousePressEvent(QMouseEvent *event)
 
 void Label::mouseMoveEvent(QMouseEvent *event)
 {
-    if (dragging())
-        form()->moveDrag(mapTo(form(), event->position().toPoint()));
+    if (m_draggedBy == DraggedBy::Mouse)
+        followDrag(event->position().toPoint());
 }
 
 void Label::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (dragging()) {
-        if (event->button() != Qt::LeftButton)
-            return;
-        form()->endDrag(mapTo(form(), event->position().toPoint()));
+    if (m_dragAutomatic) {
+        if (m_draggedBy == DraggedBy::Mouse && event->button() == Qt::LeftButton)
+            finishDrag(event->position().toPoint());
         return;
     }
     Control::mouseReleaseEvent(event);

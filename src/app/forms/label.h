@@ -7,6 +7,7 @@
 #include "control.h"
 #include "look.h"
 
+#include <QTouchEvent>
 #include <functional>
 
 namespace forms {
@@ -36,24 +37,33 @@ public:
     void setBackColor(const QColor &color);
 
     bool dragAutomatic() const { return m_dragAutomatic; }
-    void setDragAutomatic(bool on) { m_dragAutomatic = on; }
+    void setDragAutomatic(bool on);
+    bool draggable() const override { return m_dragAutomatic; }
 
     // What is drawn for a caption, when it differs from the caption itself.
     void setDisplayText(std::function<QString(const QString &)> transform);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void tabletEvent(QTabletEvent *event) override;
 
 private:
-    // The screen owns the drag, so that it can cancel it.
-    bool dragging() const;
+    // A drag is the same whatever drives it: the mouse, a finger or a pen.
+    enum class DraggedBy { Nothing, Mouse, Finger, Pen };
+    void startDrag(DraggedBy by, QPoint at);
+    void followDrag(QPoint at);
+    void finishDrag(QPoint at);
+    void fingerEvent(QTouchEvent &event);
 
     QString m_caption;
     LabelLook m_look;
     bool m_dragAutomatic = false;
+    DraggedBy m_draggedBy = DraggedBy::Nothing;
+    int m_finger = -1; // the touch point that drags
     std::function<QString(const QString &)> m_displayText;
 };
 

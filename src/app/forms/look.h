@@ -36,6 +36,8 @@ constexpr QRgb fromColorRef(unsigned colorRef)
 void drawFrame(QPainter &painter, const QRect &rect, int thickness, const QColor &color);
 
 inline const QColor windowColor{255, 255, 255};
+// The menu's game headings; the keyboard's outlines are drawn in it on every screen.
+inline const QColor headingColor{128, 64, 0};
 inline const QColor windowTextColor{0, 0, 0};
 
 } // namespace forms

@@ -5,6 +5,7 @@
 #include "form_instruments.h"
 
 #include "app/forms/accessibility.h"
+#include "app/forms/keys.h"
 #include "app/forms/screens.h"
 #include "app/platform/platform.h"
 #include "resources/resources.h"
@@ -119,12 +120,14 @@ Form_instruments::Form_instruments()
             this, text(instrument.nameLabel), text(instrument.caption),
             QRect(instrument.labelLeft, instrument.labelTop, nameLabelWidth, nameLabelHeight), nameLook);
         name.setDragAutomatic(true);
+        name.setFocusPolicy(Qt::TabFocus);
     }
     for (const game::FamilyInfo &family : game::families) {
         forms::Label &label = m_familyLabels.emplace_back(
             this, text(family.label), text(family.caption),
             QRect(family.left, family.top, nameLabelWidth, familyLabelHeight), familyLook(family));
         label.setDragAutomatic(true);
+        label.setFocusPolicy(Qt::TabFocus);
     }
 
     Text_0.setVisible(false);
@@ -183,6 +186,38 @@ void Form_instruments::Form_Load()
 {
     centreOnDesktop();
     Command_compteur.press();
+}
+
+void Form_instruments::Form_KeyDown(int keyCode, int shift)
+{
+    if (!(shift & forms::altDown))
+        return;
+    switch (keyCode) {
+    case 'B':
+        Command_son.activate();
+        break;
+    case 'C':
+        Command_recommencer.activate();
+        break;
+    case 'A':
+        Command_aide.activate();
+        break;
+    case 'R':
+        Command_retour.activate();
+        break;
+    default:
+        break;
+    }
+}
+
+QList<forms::Control *> Form_instruments::keyboardOrder()
+{
+    QList<forms::Control *> order;
+    if (const std::optional<GameId> id = visibleGame())
+        for (const game::LabelPlace &place : game::board(*id).places)
+            if (auto *label = findChild<forms::Label *>(text(place.label), Qt::FindDirectChildrenOnly))
+                order.append(label);
+    return order;
 }
 
 forms::Image &Form_instruments::picture(int row)

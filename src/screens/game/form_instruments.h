@@ -25,6 +25,10 @@ public:
     Form_instruments();
 
     void Form_Load() override;
+    // Alt and the underlined letters: B, C, A; Alt+R is "Retour".
+    void Form_KeyDown(int keyCode, int shift) override;
+    // The names (or the families) of the running game, in the order they stand.
+    QList<forms::Control *> keyboardOrder() override;
 
     forms::TriggerButton &modeButton(game::GameId id);
     forms::Label &levelMarker(int level);

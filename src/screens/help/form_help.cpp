@@ -4,11 +4,13 @@
 
 #include "form_help.h"
 
+#include "app/forms/keys.h"
 #include "app/forms/screens.h"
 #include "app/platform/platform.h"
 #include "guide.h"
 #include "resources/resources.h"
 #include "screens/game/form_instruments.h"
+#include "screens/menu/form_choix_instruments.h"
 
 #include <QCoreApplication>
 
@@ -74,6 +76,12 @@ void Form_help::Form_Load()
     m_browserCommand = platform::services().browser->command();
 }
 
+void Form_help::Form_KeyDown(int keyCode, int shift)
+{
+    if (keyCode == forms::vk::Escape || keyCode == forms::vk::Return || (keyCode == 'R' && shift & forms::altDown))
+        Command_retour.activate();
+}
+
 void Form_help::Label2_Click()
 {
     if (m_browserCommand.isEmpty()) {
@@ -91,6 +99,9 @@ void Form_help::Command_retour_Click()
     Hide();
     if (!instruments.Visible() || !forms::isLoaded<Form_instruments>()) {
         instruments.setVisible(false);
+        // Without a window manager nothing would hand the keys back to the menu beneath.
+        if (forms::isLoaded<Form_choix_instruments>() && forms::get<Form_choix_instruments>().isVisible())
+            forms::get<Form_choix_instruments>().activateWindow();
         return;
     }
     Form_instruments &game = forms::get<Form_instruments>();

@@ -17,6 +17,8 @@ public:
     Form_help();
 
     void Form_Load() override;
+    // Esc, Enter and Alt+R leave as "Retour" does.
+    void Form_KeyDown(int keyCode, int shift) override;
     void Command_retour_Click();
     void Label2_Click();
 

@@ -22,10 +22,18 @@ namespace {
 
 const QColor darkRed(128, 0, 0);
 
-const forms::LabelLook headingLook{.back = QColor(128, 64, 0), .fore = QColor(255, 224, 192), .border = true,
-                                   .align = Qt::AlignHCenter, .wrap = true, .font = {.points = 12, .bold = true}};
-const forms::LabelLook levelLook{.back = QColor(255, 224, 192), .fore = QColor(128, 64, 64), .border = true,
-                                 .align = Qt::AlignHCenter, .wrap = true, .font = {.points = 12, .bold = true}};
+const forms::LabelLook headingLook{.back = forms::headingColor,
+                                   .fore = QColor(255, 224, 192),
+                                   .border = true,
+                                   .align = Qt::AlignHCenter,
+                                   .wrap = true,
+                                   .font = {.points = 12, .bold = true}};
+const forms::LabelLook levelLook{.back = QColor(255, 224, 192),
+                                 .fore = QColor(128, 64, 64),
+                                 .border = true,
+                                 .align = Qt::AlignHCenter,
+                                 .wrap = true,
+                                 .font = {.points = 12, .bold = true}};
 
 // Columns of the five games, in the order of game::games.
 constexpr std::array<int, 5> headingLefts{480, 2775, 5055, 7350, 9645};
@@ -45,7 +53,8 @@ std::size_t indexOf(game::GameId id)
 Form_choix_instruments::Form_choix_instruments()
     : Form(QStringLiteral("Form_choix_instruments"), 12000, 9000)
     , Label6(this, QStringLiteral("Label6"), QStringLiteral("Les instruments de musique"), {1320, 480, 4815, 1095},
-             {.fore = darkRed, .align = Qt::AlignHCenter,
+             {.fore = darkRed,
+              .align = Qt::AlignHCenter,
               .font = {.points = 20.25, .bold = true, .italic = true, .underline = true}})
     , Command25(this, QStringLiteral("Command25"), QStringLiteral("Quitter"), {9960, 8520, 1935, 375},
                 {.fore = darkRed, .align = Qt::AlignHCenter, .font = {.points = 12, .bold = true}})
@@ -70,10 +79,12 @@ Form_choix_instruments::Form_choix_instruments()
             label.setEnabled(level == 1);
             label.setAccessibleName(
                 QStringLiteral("%1, niveau %2").arg(QString::fromUtf8(info.menuHeadingCaption)).arg(level));
+            label.setFocusPolicy(Qt::TabFocus);
             connect(&label, &forms::Control::Click, this, [this, id = info.id, level] { startGame(id, level); });
         }
     }
 
+    Command25.setFocusPolicy(Qt::TabFocus);
     Command25.setMouseIcon(forms::handCursor());
     Command25.setMousePointer(forms::Pointer::Custom);
     Metronome_stop.setMouseIcon(forms::handCursor());
@@ -136,13 +147,22 @@ void Form_choix_instruments::Form_KeyDown(int keyCode, int)
     }
 }
 
+QList<forms::Control *> Form_choix_instruments::keyboardOrder()
+{
+    QList<forms::Control *> order;
+    for (forms::Label &label : m_levels)
+        order.append(&label);
+    order.append(&Command25);
+    return order;
+}
+
 void Form_choix_instruments::Command_fichier_Click()
 {
     const progress::Store store;
     for (const game::GameInfo &info : game::games) {
         const std::optional<int> open = store.read(info.id);
         if (!open)
-            continue;  // unreadable: that game's levels stay as they are
+            continue; // unreadable: that game's levels stay as they are
         for (int level = 1; level <= *open; ++level)
             levelLabel(info.id, level).setEnabled(true);
     }

@@ -22,6 +22,8 @@ public:
     void Form_Load() override;
     void Form_Unload() override;
     void Form_KeyDown(int keyCode, int shift) override;
+    // The open levels, game by game, then "Quitter".
+    QList<forms::Control *> keyboardOrder() override;
 
     void Command_fichier_Click();
     void Command_icon_Click();
@@ -48,5 +50,5 @@ private:
     void startGame(game::GameId id, int level);
 
     std::deque<forms::Label> m_headings;
-    std::deque<forms::Label> m_levels;  // game by game in the menu's order, levels 1 to 3
+    std::deque<forms::Label> m_levels; // game by game in the menu's order, levels 1 to 3
 };

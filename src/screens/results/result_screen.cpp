@@ -4,14 +4,15 @@
 
 #include "result_screen.h"
 
+#include "app/forms/keys.h"
 #include "app/forms/screens.h"
 #include "resources/resources.h"
 #include "screens/game/form_instruments.h"
 #include "screens/menu/form_choix_instruments.h"
 
 namespace {
-const forms::LabelLook answerLook{.fore = QColor(128, 0, 0), .align = Qt::AlignHCenter,
-                                  .font = {.points = 12, .bold = true}};
+const forms::LabelLook answerLook{
+    .fore = QColor(128, 0, 0), .align = Qt::AlignHCenter, .font = {.points = 12, .bold = true}};
 }
 
 ResultScreen::ResultScreen(const QString &name, int buttonsTop, UnloadOrder order)
@@ -32,6 +33,15 @@ void ResultScreen::freezeGame(Form_instruments &game)
 {
     game.Timer1.setEnabled(false);
     game.Timer2.setEnabled(false);
+}
+
+void ResultScreen::Form_KeyDown(int keyCode, int shift)
+{
+    const bool alt = shift & forms::altDown;
+    if (keyCode == forms::vk::Return || (alt && keyCode == 'O'))
+        Command_oui.activate();
+    else if (keyCode == forms::vk::Escape || (alt && keyCode == 'N'))
+        Quitter.activate();
 }
 
 void ResultScreen::Command_oui_Click()

@@ -17,6 +17,8 @@ class ResultScreen : public forms::Form
 public:
     void Command_oui_Click();
     void Quitter_Click();
+    // Enter or Alt+O answer "Oui", Esc or Alt+N "Non".
+    void Form_KeyDown(int keyCode, int shift) override;
 
     forms::Label Command_oui;
     forms::Label Quitter;
@@ -36,6 +38,8 @@ namespace results {
 inline const QColor brown(128, 64, 64);
 inline const QColor peach(255, 224, 192);
 inline const forms::LabelLook panelLook{.back = peach, .border = true};
-inline const forms::LabelLook messageLook{.fore = brown, .align = Qt::AlignHCenter, .wrap = true,
+inline const forms::LabelLook messageLook{.fore = brown,
+                                          .align = Qt::AlignHCenter,
+                                          .wrap = true,
                                           .font = {.family = "MS Sans Serif", .points = 12, .bold = true}};
 } // namespace results
