@@ -21,7 +21,7 @@ namespace {
 // A key as the player presses it: to whatever has the focus in the active screen.
 void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
 {
-    QCoreApplication::processEvents();  // a screen just shown becomes the active one
+    QCoreApplication::processEvents(); // a screen just shown becomes the active one
     QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
     QVERIFY(target);
     QTest::keyClick(target, key, modifiers);
