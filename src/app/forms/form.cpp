@@ -326,7 +326,6 @@ void Form::pickUp(Control &source)
 void Form::aim(Control *target, QPoint at)
 {
     m_aimed = target;
-    m_aimPoint = at;
     if (!m_aimOutline)
         m_aimOutline = new Outline(this, QStringLiteral("aimOutline"), QPen(headingColor, focusWidth), 0);
     if (!target) {
@@ -351,6 +350,14 @@ void Form::showFocus()
         m_focusOutline->around(focused->geometry());
     else
         m_focusOutline->hide();
+}
+
+// A disabled screen gets no more releases or keys: a drag under way there could never end.
+void Form::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        cancelDrag();
+    QWidget::changeEvent(event);
 }
 
 void Form::closeEvent(QCloseEvent *event)

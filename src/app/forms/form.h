@@ -82,6 +82,7 @@ protected:
     void changeEvent(QEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     bool focusNextPrevChild(bool next) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void applyGeometry();
@@ -106,7 +107,6 @@ private:
     QPoint m_grabOffset;
     bool m_keyboardDrag = false;
     Control *m_aimed = nullptr;
-    QPoint m_aimPoint;
 
     static QColor windowColorDefault() { return QColor(255, 255, 255); }
 };

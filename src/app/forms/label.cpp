@@ -82,16 +82,20 @@ void Label::startDrag(DraggedBy by, QPoint at)
     form()->beginDrag(this, at);
 }
 
+// Only while the screen's drag is still this label's: the mouse may have taken it over, or the
+// screen put it back.
 void Label::followDrag(QPoint at)
 {
-    form()->moveDrag(mapTo(form(), at));
+    if (form()->dragSource() == this)
+        form()->moveDrag(mapTo(form(), at));
 }
 
 void Label::finishDrag(QPoint at)
 {
     m_draggedBy = DraggedBy::Nothing;
     m_finger = -1;
-    form()->endDrag(mapTo(form(), at));
+    if (form()->dragSource() == this)
+        form()->endDrag(mapTo(form(), at));
 }
 
 bool Label::event(QEvent *event)
@@ -124,7 +128,7 @@ void Label::fingerEvent(QTouchEvent &event)
         return;
     }
     if (event.type() == QEvent::TouchBegin) {
-        if (m_draggedBy == DraggedBy::Nothing && !form()->dragSource() && !event.points().isEmpty()) {
+        if (!form()->dragSource() && !event.points().isEmpty()) {
             m_finger = event.points().first().id();
             startDrag(DraggedBy::Finger, event.points().first().position().toPoint());
         }
@@ -154,7 +158,7 @@ void Label::tabletEvent(QTabletEvent *event)
     const QPoint at = event->position().toPoint();
     switch (event->type()) {
     case QEvent::TabletPress:
-        if (event->button() == Qt::LeftButton && m_draggedBy == DraggedBy::Nothing && !form()->dragSource())
+        if (event->button() == Qt::LeftButton && !form()->dragSource())
             startDrag(DraggedBy::Pen, at);
         break;
     case QEvent::TabletMove:
@@ -171,8 +175,7 @@ void Label::tabletEvent(QTabletEvent *event)
 void Label::mousePressEvent(QMouseEvent *event)
 {
     if (m_dragAutomatic && event->button() == Qt::LeftButton) {
-        if (m_draggedBy == DraggedBy::Nothing)
-            startDrag(DraggedBy::Mouse, event->position().toPoint());
+        startDrag(DraggedBy::Mouse, event->position().toPoint());
         return;
     }
     Control::mousePressEvent(event);

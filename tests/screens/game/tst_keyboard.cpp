@@ -197,8 +197,12 @@ private slots:
         press(Qt::Key_C, Qt::AltModifier);
         QCOMPARE(f.Timer1.Interval(), 841);
 
+        press(Qt::Key_Tab);
+        press(Qt::Key_Return);
+        QVERIFY(f.dragSource());
         f.Timer1.setInterval(42);
         QTRY_VERIFY(forms::isLoaded<Form_Perdu_instruments>());
+        QVERIFY(!f.dragSource()); // the name carried when time ran out is put back
         QTRY_COMPARE(QApplication::activeWindow(), &forms::get<Form_Perdu_instruments>());
         press(key, modifiers);
         QVERIFY(!forms::isLoaded<Form_Perdu_instruments>());
