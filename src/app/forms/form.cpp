@@ -404,13 +404,6 @@ void Form::endDrag(QPoint formPos)
         emit target->DragDrop(source);
 }
 
-void Form::changeEvent(QEvent *event)
-{
-    if (event->type() == QEvent::EnabledChange && !isEnabled())
-        cancelDrag();
-    QWidget::changeEvent(event);
-}
-
 void Form::hideEvent(QHideEvent *event)
 {
     cancelDrag();

@@ -82,7 +82,6 @@ protected:
     void changeEvent(QEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     bool focusNextPrevChild(bool next) override;
-    void changeEvent(QEvent *event) override;
 
 private:
     void applyGeometry();

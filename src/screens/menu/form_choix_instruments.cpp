@@ -12,7 +12,6 @@
 #include "screens/game/form_instruments.h"
 #include "screens/help/form_help.h"
 #include "screens/listen/form_ecouter.h"
-#include "screens/listen/keyboard.h"
 #include "screens/results/form_gagner_instruments.h"
 #include "screens/results/progress.h"
 
@@ -95,7 +94,7 @@ Form_choix_instruments::Form_choix_instruments()
     Command_icon.setMousePointer(forms::Pointer::Custom);
     Command_ecouter.setMouseIcon(forms::handCursor());
     Command_ecouter.setMousePointer(forms::Pointer::Custom);
-    listen::clickWithKeys(Command_ecouter);
+    Command_ecouter.setFocusPolicy(Qt::TabFocus);
     for (forms::TriggerButton *trigger : {&Command_fichier, &Command_pasicon, &Command_icon})
         trigger->setEnabled(false);
 
@@ -152,6 +151,7 @@ QList<forms::Control *> Form_choix_instruments::keyboardOrder()
     QList<forms::Control *> order;
     for (forms::Label &label : m_levels)
         order.append(&label);
+    order.append(&Command_ecouter);
     order.append(&Command25);
     return order;
 }

@@ -70,6 +70,7 @@ private slots:
                                         &menu.levelLabel(GameId::Percussions, 1),
                                         &menu.levelLabel(GameId::Tous, 1),
                                         &menu.levelLabel(GameId::Familles, 1),
+                                        &menu.Command_ecouter,
                                         &menu.Command25};
         for (QWidget *expected : tabOrder + QList<QWidget *>{tabOrder.first()}) {
             press(Qt::Key_Tab);
