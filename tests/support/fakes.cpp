@@ -9,8 +9,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
 #include <memory>
 
 namespace fakes {
@@ -61,6 +62,22 @@ void drag(QWidget &label, QPoint onForm)
     QTest::mousePress(&label, Qt::LeftButton, {}, label.rect().center());
     QTest::mouseMove(&label, to);
     QTest::mouseRelease(&label, Qt::LeftButton, {}, to);
+}
+
+int peak(const resources::Pcm &pcm)
+{
+    int most = 0;
+    for (qint16 s : pcm.samples)
+        most = std::max(most, std::abs(int(s)));
+    return most;
+}
+
+bool quietEdges(const resources::Pcm &pcm)
+{
+    const std::size_t n = resources::pcmRate * 2 / 1000 * resources::pcmChannels;
+    const auto quiet = [](qint16 s) { return std::abs(int(s)) < 330; };
+    return pcm.samples.size() > 2 * n && std::all_of(pcm.samples.begin(), pcm.samples.begin() + n, quiet) &&
+           std::all_of(pcm.samples.end() - n, pcm.samples.end(), quiet);
 }
 
 } // namespace fakes

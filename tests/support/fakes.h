@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/platform/platform.h"
+#include "resources/sounds.h"
 
 #include <QByteArray>
 #include <QList>
@@ -28,7 +29,11 @@ struct Taskbar : platform::Taskbar {
 struct Browser : platform::Browser {
     QString answer;
     int lookups = 0;
-    QString command() override { ++lookups; return answer; }
+    QString command() override
+    {
+        ++lookups;
+        return answer;
+    }
 };
 struct Launcher : platform::Launcher {
     QStringList started;
@@ -89,6 +94,11 @@ private slots:
     }
     void cleanup() { unloadAllScreens(); }
 };
+
+// The largest sample, in absolute value.
+int peak(const resources::Pcm &pcm);
+// True when the first and last 2 ms stay near silence, so the sound does not click.
+bool quietEdges(const resources::Pcm &pcm);
 
 // Drags the label to a point of its screen; every event goes to the label, as a real drag's would.
 void drag(QWidget &label, QPoint onForm);
