@@ -425,8 +425,9 @@ private slots:
         loop.exec();
         QCOMPARE(ticks, count);
         const double took = clock.nsecsElapsed() / 1e6;
-        // The benchmark measures the true precision; here a loaded test machine must still pass.
-        QVERIFY2(std::abs(took - nominal) <= std::max(3.0, nominal * 0.02),
+        // The benchmark measures the true precision; here a loaded test machine must still pass:
+        // a busy core makes ticks late, never early.
+        QVERIFY2(took >= nominal - 3.0 && took <= nominal + std::max(15.0, nominal * 0.02),
                  qPrintable(QStringLiteral("took %1 ms for a nominal %2 ms").arg(took).arg(nominal)));
     }
 };
