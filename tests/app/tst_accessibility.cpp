@@ -65,17 +65,6 @@ QString states(QAccessibleInterface *control)
     return QString(s.invisible || s.offscreen ? "hidden" : "showing") + (s.disabled ? " off" : "");
 }
 
-// A point where the picture is the topmost control.
-QPoint exposedPoint(Form_instruments &f, forms::Image &picture)
-{
-    const QRect r = picture.geometry();
-    for (int y = r.top() + 1; y < r.bottom(); y += 3)
-        for (int x = r.left() + 1; x < r.right(); x += 3)
-            if (f.childAt(x, y) == &picture)
-                return QPoint(x, y);
-    return QPoint(-1000, -1000);
-}
-
 } // namespace
 
 class TestAccessibility : public fakes::ScreenTest
@@ -297,7 +286,7 @@ private slots:
         Form_instruments &game = play(GameId::Percussions);
         m_events.clear();
         auto *target = game.findChild<forms::Image *>(picture);
-        fakes::drag(game.nameLabel(game::indexOfPicture("CClaire")), exposedPoint(game, *target));
+        fakes::drag(game.nameLabel(game::indexOfPicture("CClaire")), fakes::exposedPoint(*target));
         QAccessibleInterface *window = reader(&game);
         QAccessibleInterface *status = window->child(window->childCount() - 1);
         QCOMPARE(status->role(), QAccessible::Notification);

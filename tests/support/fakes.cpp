@@ -64,6 +64,16 @@ void drag(QWidget &label, QPoint onForm)
     QTest::mouseRelease(&label, Qt::LeftButton, {}, to);
 }
 
+QPoint exposedPoint(const QWidget &control)
+{
+    const QRect r = control.geometry();
+    for (int y = r.top() + 1; y < r.bottom(); y += 3)
+        for (int x = r.left() + 1; x < r.right(); x += 3)
+            if (control.window()->childAt(x, y) == &control)
+                return QPoint(x, y);
+    return QPoint(-1000, -1000);
+}
+
 int peak(const resources::Pcm &pcm)
 {
     int most = 0;

@@ -102,5 +102,7 @@ bool quietEdges(const resources::Pcm &pcm);
 
 // Drags the label to a point of its screen; every event goes to the label, as a real drag's would.
 void drag(QWidget &label, QPoint onForm);
+// A point of its screen where the control is the topmost one, for a drop that must reach it.
+QPoint exposedPoint(const QWidget &control);
 
 } // namespace fakes

@@ -18,20 +18,6 @@ using game::GameId;
 
 Q_DECLARE_METATYPE(GameId)
 
-namespace {
-// A point where the picture is the topmost control.
-QPoint exposedPoint(Form_instruments &f, forms::Image &picture)
-{
-    const QRect r = picture.geometry();
-    for (int y = r.top() + 1; y < r.bottom(); y += 3)
-        for (int x = r.left() + 1; x < r.right(); x += 3)
-            if (f.childAt(x, y) == &picture)
-                return QPoint(x, y);
-    return QPoint(-1000, -1000);
-}
-
-} // namespace
-
 class TestPlay : public fakes::ScreenTest
 {
     Q_OBJECT
@@ -68,7 +54,7 @@ private slots:
             const game::Family family = game::catalogue[static_cast<std::size_t>(row)].family;
             forms::Label &answer = id == GameId::Familles ? f.familyLabel(family) : f.nameLabel(row);
             QVERIFY2(QRect(0, 0, 12000, 9000).contains(QPoint(answer.Left(), answer.Top())), name);
-            fakes::drag(answer, exposedPoint(f, f.picture(row)));
+            fakes::drag(answer, fakes::exposedPoint(f.picture(row)));
             QVERIFY2(!f.picture(row).Visible(), name);
             QCOMPARE(answer.Visible(), id == GameId::Familles); // a family label stays for the others
             QCOMPARE(forms::isLoaded<Form_gagner_instruments>(), ++found == total);
@@ -119,7 +105,7 @@ private slots:
         Form_instruments &f = start(GameId::Vents);
         QTest::mouseClick(&f.Command_son, Qt::LeftButton);
         const int tuba = game::indexOfPicture("tuba");
-        fakes::drag(f.nameLabel(tuba), exposedPoint(f, f.picture(tuba)));
+        fakes::drag(f.nameLabel(tuba), fakes::exposedPoint(f.picture(tuba)));
         QVERIFY(!f.picture(tuba).Visible());
         QVERIFY(m_fake.sound->played.isEmpty());
         f.Timer1.setInterval(300);
