@@ -234,7 +234,9 @@ private slots:
         const Child child = runChild(QStringLiteral("plays"), server.address(), 120000);
         QVERIFY2(child.finished && child.exitCode == 0, qPrintable(child.err.join('\n')));
         QCOMPARE(child.out.value(0), QStringLiteral("started 200, dropped 0"));
-        QVERIFY2(child.err.isEmpty(), qPrintable(child.err.join('\n')));
+        // Qt's own device listing may race with the fresh server and say so; the engine says nothing.
+        const QStringList ours = child.err.filter(QRegularExpression(QStringLiteral("^(?!PulseAudioService:)")));
+        QVERIFY2(ours.isEmpty(), qPrintable(ours.join('\n')));
     }
 
     // The sound server stopped (SIGSTOP) before the game connects, or none at all: plays return
