@@ -10,13 +10,13 @@
 #include "app/forms/screens.h"
 #include "app/platform/platform.h"
 #include "app/platform/sound_engine.h"
+#include "probe.h"
 #include "screens/listen/form_ecouter.h"
 #include "screens/menu/form_choix_instruments.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -25,17 +25,6 @@
 #include <vector>
 
 namespace {
-
-long residentKilobytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
 
 // Lets the screens paint and the deferred work run.
 void settle()
@@ -91,11 +80,11 @@ int main(int argc, char *argv[])
     Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
     menu.Show();
     settle();
-    const long atMenu = residentKilobytes();
+    const long atMenu = statusKilobytes("VmRSS");
     emit menu.Command_ecouter.Click();
     Form_ecouter &screen = forms::get<Form_ecouter>();
     settle();
-    const long atListening = residentKilobytes();
+    const long atListening = statusKilobytes("VmRSS");
     std::printf("memory (VmRSS): menu %.1f MB, listening screen %.1f MB, %+.2f MB (target at most +4 MB)\n",
                 atMenu / 1024.0, atListening / 1024.0, (atListening - atMenu) / 1024.0);
 
@@ -142,7 +131,7 @@ int main(int argc, char *argv[])
         std::printf("  plays that never reached the device: %d\n", lost);
     }
     toPlay.print("click to play()");
-    const long afterAll = residentKilobytes();
+    const long afterAll = statusKilobytes("VmRSS");
     std::printf("memory after hearing all 24: %.1f MB, %+.2f MB on the menu\n", afterAll / 1024.0,
                 (afterAll - atMenu) / 1024.0);
     forms::Screens::instance().unloadAll();

@@ -11,28 +11,32 @@
 #include <QWidget>
 #include <cstdio>
 
+// A memory figure of this process from /proc/self/status, in kB ("VmRSS", "VmHWM"), or -1.
+inline long statusKilobytes(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(field) && line.mid(qstrlen(field), 1) == ":")
+            return line.mid(qstrlen(field) + 1).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
 // Ends the process at the first paint of the named window, printing its peak memory (kB).
 class FirstPaintProbe : public QObject
 {
 public:
-    explicit FirstPaintProbe(QString window) : m_window(std::move(window)) {}
-
-    static long peakKilobytes()
+    explicit FirstPaintProbe(QString window)
+        : m_window(std::move(window))
     {
-        QFile status(QStringLiteral("/proc/self/status"));
-        if (!status.open(QIODevice::ReadOnly))
-            return -1;
-        for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.startsWith("VmHWM:"))
-                return line.mid(6).trimmed().split(' ').value(0).toLong();
-        return -1;
     }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Paint && watched->objectName() == m_window) {
-            std::printf("painted %ld\n", peakKilobytes());
+            std::printf("painted %ld\n", statusKilobytes("VmHWM"));
             std::fflush(stdout);
             std::_Exit(0);
         }
