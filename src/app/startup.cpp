@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QScreen>
 
 #include <algorithm>
@@ -65,6 +66,18 @@ QString asTyped(const QString &name, const QStringList &arguments)
     return name;
 }
 
+// The parser's two other complaints, in French; its text names the option as typed.
+QString inFrench(const QString &errorText)
+{
+    static const QRegularExpression complaint(QStringLiteral("^(Missing|Unexpected) value after '(.*)'\\.$"));
+    const QRegularExpressionMatch match = complaint.match(errorText);
+    if (!match.hasMatch())
+        return errorText;
+    return (match.captured(1) == QLatin1String("Missing") ? QStringLiteral("valeur manquante après « %1 »")
+                                                          : QStringLiteral("valeur inattendue après « %1 »"))
+        .arg(match.captured(2));
+}
+
 } // namespace
 
 QStringList arguments(int argc, char *argv[])
@@ -101,7 +114,7 @@ Parsed parse(const QStringList &arguments)
         const QStringList unknown = parser.unknownOptionNames();
         parsed.message =
             unknown.isEmpty()
-                ? QStringLiteral("%1 : %2").arg(program, parser.errorText())
+                ? QStringLiteral("%1 : %2").arg(program, inFrench(parser.errorText()))
                 : QStringLiteral("%1 : option inconnue : %2").arg(program, asTyped(unknown.constFirst(), arguments));
         parsed.message += tryHelp;
         parsed.exitStatus = 2;
