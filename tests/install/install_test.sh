@@ -52,7 +52,7 @@ else
 fi
 
 # Starts the installed launcher from a folder, in a given environment, and waits for the menu
-# to create the five progress files in the expected folder.
+# to create the five progress files in the expected folder (a loaded machine may take a while).
 start_game() {
   local from=$1; shift
   (cd "$from" && exec env -u HOME -u XDG_DATA_HOME TMPDIR="$scratch/tmp" QT_QPA_PLATFORM=offscreen "$@" \
@@ -61,12 +61,12 @@ start_game() {
 }
 expect_progress_in() {
   local folder=$1
-  for _ in $(seq 1 300); do
+  for _ in $(seq 1 900); do
     [ "$(ls $folder/niveaux 2>/dev/null | wc -l)" -eq 5 ] && break
     kill -0 "$pid" 2>/dev/null || { cat "$scratch/game.log" >&2; fail "the game stopped"; }
     sleep 0.1
   done
-  [ "$(ls $folder/niveaux 2>/dev/null | wc -l)" -eq 5 ] || fail "no progress files in $folder/niveaux"
+  [ "$(ls $folder/niveaux 2>/dev/null | wc -l)" -eq 5 ] || { cat "$scratch/game.log" >&2; ls -la $folder/niveaux >&2 || true; fail "no progress files in $folder/niveaux"; }
   for f in $folder/niveaux/*.nvl; do
     [ "$(od -An -c "$f" | tr -d ' ')" = '1\r\n' ] || fail "$f does not hold 1"
   done
