@@ -132,7 +132,6 @@ private slots:
         QTest::newRow("other number") << file << QByteArray("2") << false << true;
         QTest::newRow("broken file") << file << QByteArray("\xff\xfeoui") << false << true;
         QTest::newRow("a folder instead") << file + "/x" << QByteArray() << false << false;
-        QTest::newRow("no folder possible") << QStringLiteral("niveaux") << QByteArray("x") << false << false;
     }
     void setting()
     {
