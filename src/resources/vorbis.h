@@ -11,8 +11,9 @@
 namespace resources {
 
 // A whole Ogg Vorbis stream held in memory, decoded into the engine's format; a mono stream is
-// played on both sides. A damaged stream, or one at another rate or with more than two
-// channels, gives an empty sound.
+// played on both sides. A stream whose headers cannot be read, or one at another rate or with
+// more than two channels, gives an empty sound; one cut or damaged part-way gives what comes
+// before the damage.
 Pcm decodeVorbis(QByteArrayView data);
 
 } // namespace resources
