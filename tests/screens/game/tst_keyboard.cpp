@@ -11,17 +11,6 @@ using game::GameId;
 
 Q_DECLARE_METATYPE(GameId)
 
-namespace {
-// The catalogue row of a picture.
-int rowOf(Form_instruments &f, const forms::Control *picture)
-{
-    for (int row = 0; row < game::instrumentCount; ++row)
-        if (&f.picture(row) == picture)
-            return row;
-    return -1;
-}
-} // namespace
-
 class TestKeyboard : public fakes::ScreenTest
 {
     Q_OBJECT
@@ -88,7 +77,7 @@ private slots:
             press(Qt::Key_Tab);
             press(Qt::Key_Return);
             press(found % 2 ? Qt::Key_Down : Qt::Key_Right);
-            const int row = rowOf(f, f.dropTarget());
+            const int row = f.dropTarget() ? game::indexOfPicture(qPrintable(f.dropTarget()->objectName())) : -1;
             QVERIFY(row >= 0);
             press(Qt::Key_Escape);
             QVERIFY(!f.dragSource());
