@@ -38,86 +38,64 @@ class TestResults : public fakes::ScreenTest
 {
     Q_OBJECT
 private slots:
-    void winSavesRefreshesAndPlays_data()
+    void roundEndThenOuiReplaysAndNonGoesBack_data()
     {
         QTest::addColumn<GameId>("id");
         QTest::addColumn<int>("level");
-        QTest::addColumn<QByteArray>("before"); // null: a folder in place of the file
-        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<bool>("won");
+        QTest::addColumn<int>("before"); // levels open, as stored
+        QTest::addColumn<int>("after");
         QTest::addColumn<bool>("effects");
-        QTest::newRow("percussion 1") << GameId::Percussions << 1 << QByteArray("1\r\n") << QByteArray("2\r\n") << true;
-        QTest::newRow("strings 2 opens 3") << GameId::Cordes << 2 << QByteArray("2\r\n") << QByteArray("3\r\n") << true;
-        QTest::newRow("winds 1 keeps 2, mute") << GameId::Vents << 1 << QByteArray("2") << QByteArray("2\r\n") << false;
-        QTest::newRow("garbage") << GameId::Familles << 1 << QByteArray("\x01\xff zz") << QByteArray("2\r\n") << true;
-        QTest::newRow("a folder in the way") << GameId::Tous << 1 << QByteArray() << QByteArray("<unreadable>") << true;
+        QTest::newRow("percussion 1 won, opens 2") << GameId::Percussions << 1 << true << 1 << 2 << true;
+        QTest::newRow("strings 2 won, opens 3") << GameId::Cordes << 2 << true << 2 << 3 << true;
+        QTest::newRow("winds 1 won, keeps 2, mute") << GameId::Vents << 1 << true << 2 << 2 << false;
+        QTest::newRow("strings 2 lost, saves nothing") << GameId::Cordes << 2 << false << 2 << 2 << true;
     }
-    void winSavesRefreshesAndPlays()
+    void roundEndThenOuiReplaysAndNonGoesBack()
     {
         QFETCH(GameId, id);
         QFETCH(int, level);
-        QFETCH(QByteArray, before);
-        QFETCH(QByteArray, after);
+        QFETCH(bool, won);
+        QFETCH(int, before);
+        QFETCH(int, after);
         QFETCH(bool, effects);
         const QString path = QStringLiteral("niveaux/") + QLatin1String(game::info(id).progressFile);
-        QVERIFY(before.isNull() ? QDir().mkpath(path) : fakes::put(path, before));
+        QVERIFY(fakes::put(path, QByteArray::number(before) + "\r\n"));
         Form_instruments &game = play(id, level);
         if (!effects)
             QTest::mouseClick(&game.Command_son, Qt::LeftButton);
         game.Text_temps.setCaption(QStringLiteral("00:02:41"));
-        Form_gagner_instruments &win = forms::get<Form_gagner_instruments>();
-        win.Show();
-
-        QVERIFY(win.Label3.Caption().startsWith(QStringLiteral("Tu as trouvé tous les instruments")));
-        QCOMPARE(win.Label3.Caption().contains(QStringLiteral("percussion")), id == GameId::Percussions);
-        QCOMPARE(win.Label_score0.Caption() + win.Label_score1.Caption(), QStringLiteral("00:02:4100:02:41"));
-        QVERIFY(!game.Timer1.Enabled());
-        QVERIFY(!game.Timer2.Enabled());
-        QVERIFY(!game.Enabled());
-        QCOMPARE(m_fake.sound->played, effects ? QList<SoundId>({SoundId::Win, SoundId::Win}) : QList<SoundId>());
-        QCOMPARE(fakes::contentOf(path), after);
-        // The menu already offers what was opened.
-        const int open = QChar(after.at(0)).isDigit() ? after.at(0) - '0' : 1;
-        Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
-        for (int l = 1; l <= 3; ++l)
-            QCOMPARE(menu.levelLabel(id, l).Enabled(), l <= open);
-    }
-
-    void ouiReplaysNonGoesBack_data()
-    {
-        QTest::addColumn<bool>("won");
-        QTest::newRow("after a win") << true;
-        QTest::newRow("after a loss") << false;
-    }
-    void ouiReplaysNonGoesBack()
-    {
-        QFETCH(bool, won);
-        Form_instruments &game = play(GameId::Cordes, 2);
         game.Timer1.setInterval(77);
-        m_fake.clock->now = m_fake.clock->now.addSecs(100);
         result(won).Show();
+        if (won) {
+            Form_gagner_instruments &win = forms::get<Form_gagner_instruments>();
+            QVERIFY(win.Label3.Caption().startsWith(QStringLiteral("Tu as trouvé tous les instruments")));
+            QCOMPARE(win.Label3.Caption().contains(QStringLiteral("percussion")), id == GameId::Percussions);
+            QCOMPARE(win.Label_score0.Caption() + win.Label_score1.Caption(), QStringLiteral("00:02:4100:02:41"));
+        }
+        QCOMPARE((QList<bool>{game.Timer1.Enabled(), game.Timer2.Enabled(), game.Enabled(), game.Text_0.Visible()}),
+                 (QList<bool>{false, false, false, !won}));
+        const QList<SoundId> twice{SoundId::Win, SoundId::Win};
+        QCOMPARE(m_fake.sound->played, won && effects ? twice : QList<SoundId>());
+        QCOMPARE(fakes::contentOf(path), QByteArray::number(after) + "\r\n");
+        Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
+        QVERIFY(menu.levelLabel(id, after).Enabled()); // the menu offers it already
+
         QTest::mouseClick(&result(won).Command_oui, Qt::LeftButton);
         QCOMPARE(forms::Screens::instance().loadedCount(), 2); // the menu and the same game screen
         QCOMPARE(&forms::get<Form_instruments>(), &game);
-        QCOMPARE(game.Timer1.Interval(), 341);
-        QVERIFY(game.Timer1.Enabled());
-        QVERIFY(game.Timer2.Enabled());
-        QVERIFY(game.Enabled());
-        QVERIFY(!game.Text_0.Visible());
-        QCOMPARE(game.visibleLevel(), std::optional<int>(2));
-        QCOMPARE(game.visibleGame(), std::optional<GameId>(GameId::Cordes));
-        m_fake.clock->now = m_fake.clock->now.addSecs(3);
-        game.Timer2_Timer();
-        QCOMPARE(game.Text_temps.Caption(), QStringLiteral("00:00:03"));
-
-        Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
+        QCOMPARE(game.Timer1.Interval(), game::startInterval(id, level));
+        QCOMPARE((QList<bool>{game.Timer1.Enabled(), game.Timer2.Enabled(), game.Enabled(), game.Text_0.Visible()}),
+                 (QList<bool>{true, true, true, false}));
         QVERIFY(!menu.Enabled());
-        QCOMPARE(menu.levelLabel(GameId::Vents, 1).mousePointer(), forms::Pointer::Hourglass);
+        QCOMPARE(menu.levelLabel(GameId::Vents, 1).cursor().shape(), Qt::WaitCursor);
+
         result(won).Show();
         QTest::mouseClick(&result(won).Quitter, Qt::LeftButton);
         QCOMPARE(forms::Screens::instance().loadedCount(), 1);
         QVERIFY(menu.Enabled());
         QVERIFY(menu.isVisible());
-        QCOMPARE(menu.levelLabel(GameId::Vents, 1).mousePointer(), forms::Pointer::Custom);
+        QCOMPARE(menu.levelLabel(GameId::Vents, 1).cursor().hotSpot(), QPoint(11, 6)); // the hand again
     }
 };
 
