@@ -43,12 +43,13 @@ private slots:
         QTest::addColumn<GameId>("id");
         QTest::addColumn<int>("level");
         QTest::addColumn<bool>("won");
-        QTest::addColumn<int>("before"); // levels open, as stored
+        QTest::addColumn<int>("before"); // levels open, as stored; -1: a folder in place of the file
         QTest::addColumn<int>("after");
         QTest::addColumn<bool>("effects");
         QTest::newRow("percussion 1 won, opens 2") << GameId::Percussions << 1 << true << 1 << 2 << true;
         QTest::newRow("strings 2 won, opens 3") << GameId::Cordes << 2 << true << 2 << 3 << true;
         QTest::newRow("winds 1 won, keeps 2, mute") << GameId::Vents << 1 << true << 2 << 2 << false;
+        QTest::newRow("all 1 won, a folder in the way") << GameId::Tous << 1 << true << -1 << 1 << true;
         QTest::newRow("strings 2 lost, saves nothing") << GameId::Cordes << 2 << false << 2 << 2 << true;
     }
     void roundEndThenOuiReplaysAndNonGoesBack()
@@ -60,7 +61,7 @@ private slots:
         QFETCH(int, after);
         QFETCH(bool, effects);
         const QString path = QStringLiteral("niveaux/") + QLatin1String(game::info(id).progressFile);
-        QVERIFY(fakes::put(path, QByteArray::number(before) + "\r\n"));
+        QVERIFY(before < 0 ? QDir().mkpath(path) : fakes::put(path, QByteArray::number(before) + "\r\n"));
         Form_instruments &game = play(id, level);
         if (!effects)
             QTest::mouseClick(&game.Command_son, Qt::LeftButton);
@@ -77,7 +78,7 @@ private slots:
                  (QList<bool>{false, false, false, !won}));
         const QList<SoundId> twice{SoundId::Win, SoundId::Win};
         QCOMPARE(m_fake.sound->played, won && effects ? twice : QList<SoundId>());
-        QCOMPARE(fakes::contentOf(path), QByteArray::number(after) + "\r\n");
+        QCOMPARE(fakes::contentOf(path), before < 0 ? "<unreadable>" : QByteArray::number(after) + "\r\n");
         Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
         QVERIFY(menu.levelLabel(id, after).Enabled()); // the menu offers it already
 
