@@ -67,6 +67,7 @@ private slots:
             QTest::mouseClick(&game.Command_son, Qt::LeftButton);
         game.Text_temps.setCaption(QStringLiteral("00:02:41"));
         game.Timer1.setInterval(77);
+        m_fake.clock->now = m_fake.clock->now.addSecs(100);
         result(won).Show();
         if (won) {
             Form_gagner_instruments &win = forms::get<Form_gagner_instruments>();
@@ -88,6 +89,9 @@ private slots:
         QCOMPARE(game.Timer1.Interval(), game::startInterval(id, level));
         QCOMPARE((QList<bool>{game.Timer1.Enabled(), game.Timer2.Enabled(), game.Enabled(), game.Text_0.Visible()}),
                  (QList<bool>{true, true, true, false}));
+        m_fake.clock->now = m_fake.clock->now.addSecs(3);
+        game.Timer2_Timer();
+        QCOMPARE(game.Text_temps.Caption(), QStringLiteral("00:00:03")); // the stopwatch starts again
         QVERIFY(!menu.Enabled());
         QCOMPARE(menu.levelLabel(GameId::Vents, 1).cursor().shape(), Qt::WaitCursor);
 
