@@ -16,16 +16,6 @@ using game::GameId;
 using platform::SoundId;
 
 namespace {
-// Starts a game from the menu, as a click on its level label does.
-Form_instruments &play(GameId id, int level)
-{
-    Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
-    menu.Show();
-    menu.levelLabel(id, level).setEnabled(true);
-    QTest::mouseClick(&menu.levelLabel(id, level), Qt::LeftButton);
-    return forms::get<Form_instruments>();
-}
-
 ResultScreen &result(bool won)
 {
     if (won)
@@ -62,7 +52,10 @@ private slots:
         QFETCH(bool, effects);
         const QString path = QStringLiteral("niveaux/") + QLatin1String(game::info(id).progressFile);
         QVERIFY(before < 0 ? QDir().mkpath(path) : fakes::put(path, QByteArray::number(before) + "\r\n"));
-        Form_instruments &game = play(id, level);
+        Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
+        menu.Show();
+        QTest::mouseClick(&menu.levelLabel(id, level), Qt::LeftButton); // open, as stored
+        Form_instruments &game = forms::get<Form_instruments>();
         if (!effects)
             QTest::mouseClick(&game.Command_son, Qt::LeftButton);
         game.Text_temps.setCaption(QStringLiteral("00:02:41"));
@@ -80,7 +73,6 @@ private slots:
         const QList<SoundId> twice{SoundId::Win, SoundId::Win};
         QCOMPARE(m_fake.sound->played, won && effects ? twice : QList<SoundId>());
         QCOMPARE(fakes::contentOf(path), before < 0 ? "<unreadable>" : QByteArray::number(after) + "\r\n");
-        Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
         QVERIFY(menu.levelLabel(id, after).Enabled()); // the menu offers it already
 
         QTest::mouseClick(&result(won).Command_oui, Qt::LeftButton);
