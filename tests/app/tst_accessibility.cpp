@@ -142,8 +142,8 @@ private slots:
                  QStringList({"Image 1 sur 5", "Image 2 sur 5", "Image 3 sur 5", "Image 4 sur 5", "Image 5 sur 5"}));
     }
 
-    // What a press leads to is the click's business, checked with the screens; here, that it
-    // clicks what a click would reach, and only that.
+    // What each press leads to is the click's business, checked with the screens; here, that a
+    // press clicks what a click reaches (a level, the sound switch), and only that.
     void pressIsAClick()
     {
         Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
@@ -156,7 +156,10 @@ private slots:
         press(menu.levelLabel(GameId::Percussions, 3)); // locked
         QVERIFY(!forms::isLoaded<Form_instruments>());
         press(menu.levelLabel(GameId::Percussions, 1));
-        QCOMPARE(forms::get<Form_instruments>().windowTitle(), QStringLiteral("Calivento – Les percussions, niveau 1"));
+        Form_instruments &game = forms::get<Form_instruments>();
+        QCOMPARE(game.windowTitle(), QStringLiteral("Calivento – Les percussions, niveau 1"));
+        press(game.Command_son);
+        QCOMPARE(game.Command_son.Caption(), QStringLiteral("Avec &bruitages"));
         press(menu.Command25); // the menu is behind the game
         QVERIFY(forms::isLoaded<Form_choix_instruments>());
     }
