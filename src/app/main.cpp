@@ -4,16 +4,16 @@
 
 #include "app/forms/accessibility.h"
 #include "app/forms/screens.h"
+#include "app/platform/sound_engine.h"
 #include "app/startup.h"
 #include "screens/loading/form_chargement.h"
 
 #include <QApplication>
 
-int main(int argc, char *argv[])
+namespace {
+
+int run(int argc, char *argv[], const startup::Parsed &parsed)
 {
-    const startup::Parsed parsed = startup::parse(startup::arguments(argc, argv));
-    if (parsed.exitStatus)
-        return startup::report(parsed);
     startup::ScaleFactor scale(parsed.options, argc, argv);
     QApplication app(argc, argv);
     scale.restore();
@@ -31,4 +31,15 @@ int main(int argc, char *argv[])
     const int status = QApplication::exec();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return status;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const startup::Parsed parsed = startup::parse(startup::arguments(argc, argv));
+    if (parsed.exitStatus)
+        return startup::report(parsed);
+    // The application object and the sound engine's device side are gone when run() returns.
+    platform::endProcess(run(argc, argv, parsed));
 }

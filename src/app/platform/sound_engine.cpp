@@ -14,6 +14,8 @@
 #include <QThread>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace platform {
@@ -239,6 +241,12 @@ SoundEngine::State SoundEngine::state() const
 SoundEngine::Stats SoundEngine::stats() const
 {
     return {m_shared->started, m_shared->dropped, m_shared->lastDelayNs, m_shared->framesHanded};
+}
+
+void endProcess(int status)
+{
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 } // namespace platform

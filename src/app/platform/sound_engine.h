@@ -56,4 +56,10 @@ private:
 // answers in reasonable time. Gives up soon once stopping() is true. One per system.
 bool soundServerAnswers(const std::function<bool()> &stopping);
 
+// Ends the process once the application object is gone, without the libraries' own teardown:
+// Qt Multimedia 6.4 frees its PulseAudio connection at unload while its PulseAudio thread may
+// still be dispatching, which now and then crashes the program on its way out. Everything of
+// ours is saved and closed by then; open output streams are flushed.
+[[noreturn]] void endProcess(int status);
+
 } // namespace platform
