@@ -2,12 +2,17 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The screens-and-controls layer: lifetime of screens, drags, keyboard geometry, timers.
+// The application layer: the command line and the large mode's factor, the screens' lifetime,
+// drags, keyboard geometry, timers, and the loading screen that hands over to the menu.
 #include "app/forms/image.h"
 #include "app/forms/label.h"
 #include "app/forms/navigation.h"
 #include "app/forms/screens.h"
 #include "app/forms/timer.h"
+#include "app/startup.h"
+#include "screens/loading/form_chargement.h"
+#include "screens/menu/form_choix_instruments.h"
+#include "screens/menu/form_noire.h"
 #include "support/fakes.h"
 
 #include <QElapsedTimer>
@@ -45,6 +50,47 @@ class TestApp : public fakes::ScreenTest
 {
     Q_OBJECT
 private slots:
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("grandEcran");
+        QTest::addColumn<int>("exitStatus"); // -1: the game runs
+        QTest::addColumn<QString>("message");
+        const auto row = [](const char *tag, QStringList arguments, bool large, int status, const char *message) {
+            QTest::newRow(tag) << arguments << large << status << message;
+        };
+        // Qt's own options are left to the application object.
+        row("Qt's options", {"-platform", "offscreen", "--grand-ecran", "-reverse"}, true, -1, "");
+        row("-h, despite the rest", {"-h", "--grand-ecran"}, true, 0, "Options :");
+        row("unknown option", {"--grand-écran"}, false, 2, "option inconnue : --grand-écran");
+        row("unknown short option", {"--grand-ecran", "-x"}, true, 2, "option inconnue : -x");
+        row("a value where none is taken", {"--grand-ecran=oui"}, true, 2, "valeur inattendue après « --grand-ecran »");
+        row("a value missing", {"--grand-ecran", "-platform"}, true, 2, "valeur manquante après « -platform »");
+        row("stray argument", {"niveaux"}, false, 2, "argument inattendu : niveaux");
+    }
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, grandEcran);
+        QFETCH(int, exitStatus);
+        QFETCH(QString, message);
+        const startup::Parsed parsed = startup::parse(QStringList{QStringLiteral("calivento")} + arguments);
+        QCOMPARE(parsed.options.grandEcran, grandEcran);
+        QCOMPARE(parsed.exitStatus.value_or(-1), exitStatus);
+        QVERIFY2(parsed.message.contains(message), qPrintable(parsed.message));
+        if (exitStatus == 2)
+            QVERIFY(parsed.message.contains(QStringLiteral("calivento --help")));
+    }
+
+    // The largest 4:3 area: on 1920 x 1080 the height decides (1440 x 1080), on a portrait
+    // desktop the width; never below 1, also when the screen's size is unknown.
+    void largeScale()
+    {
+        QCOMPARE(QList<double>({startup::largeScale({1920, 1080}), startup::largeScale({1080, 1920}),
+                                startup::largeScale({640, 480}), startup::largeScale({0, 0})}),
+                 QList<double>({1.8, 1.35, 1.0, 1.0}));
+    }
+
     // A screen loads once however often it is referred to; unloaded, it is deleted once the event
     // is over, and the next reference loads it afresh.
     void screenLifetime()
@@ -213,6 +259,19 @@ private slots:
         QVERIFY2(ticks <= 4, qPrintable(QString::number(ticks)));
         timer.setInterval(0); // stops it, rather than ticking at every turn of the event loop
         QVERIFY(!timer.isRunning());
+    }
+
+    void loadingTicksTenTimesThenShowsBackdropAndMenu()
+    {
+        Form_chargement &loading = forms::get<Form_chargement>();
+        int ticks = 0;
+        connect(&loading.Timer1, &forms::Timer::tick, this, [&] { ++ticks; });
+        loading.Show();
+        QTRY_VERIFY(!forms::isLoaded<Form_chargement>());
+        QCOMPARE(ticks, 10);
+        QCOMPARE(forms::Screens::instance().loadedCount(), 2);
+        QVERIFY(forms::get<Form_noire>().isVisible());
+        QVERIFY(forms::get<Form_choix_instruments>().isVisible());
     }
 };
 
