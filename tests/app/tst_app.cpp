@@ -63,8 +63,6 @@ private slots:
         row("Qt's options", {"-platform", "offscreen", "--grand-ecran", "-reverse"}, true, -1, "");
         row("-h, despite the rest", {"-h", "--grand-ecran"}, true, 0, "Options :");
         row("unknown option", {"--grand-écran"}, false, 2, "option inconnue : --grand-écran");
-        row("unknown short option", {"--grand-ecran", "-x"}, true, 2, "option inconnue : -x");
-        row("a value where none is taken", {"--grand-ecran=oui"}, true, 2, "valeur inattendue après « --grand-ecran »");
         row("a value missing", {"--grand-ecran", "-platform"}, true, 2, "valeur manquante après « -platform »");
         row("stray argument", {"niveaux"}, false, 2, "argument inattendu : niveaux");
     }
