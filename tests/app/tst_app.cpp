@@ -149,6 +149,7 @@ private slots:
             const QStringList word = step.split(' ');
             if (word[1] == "screen") {
                 word[0] == "hide" ? screen.Hide() : screen.setEnabled(false);
+                QVERIFY(!screen.dragSource()); // over at once, not when the screen comes back
                 screen.Show();
                 screen.setEnabled(true);
                 continue;
