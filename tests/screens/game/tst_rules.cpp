@@ -19,17 +19,14 @@ private slots:
     {
         int interval = 841;
         bool bascule = false;
-        QStringList points;
         for (int tick = 1; tick <= 802; ++tick) {
             const game::Beat b = game::beat(interval, bascule);
             QCOMPARE(b.lost, tick == 802);
             QCOMPARE(b.rightPose, tick % 2 == 0 && !b.lost); // the first tick shows the left-leaning picture
-            points << b.points;
+            QCOMPARE(b.points, QString::number(std::max(801 - tick, 0))); // from 800 down to 0, then 0 again
             interval = b.interval;
             bascule = b.bascule;
         }
-        QCOMPARE(points.first(), QStringLiteral("800"));
-        QCOMPARE(points.mid(799), QStringList({"1", "0", "0"}));
     }
 
     void wrongDropNearTheEnd()
@@ -77,27 +74,19 @@ private slots:
 
     void elapsed()
     {
-        QCOMPARE(game::elapsedText(QTime(10, 0, 0, 900), QTime(10, 0, 0)), QStringLiteral("00:00:00"));
-        QCOMPARE(game::elapsedText(QTime(10, 0, 0), QTime(10, 1, 23)), QStringLiteral("00:01:23"));  // set back
-        QCOMPARE(game::elapsedText(QTime(0, 0, 30), QTime(23, 59, 30)), QStringLiteral("23:59:00")); // midnight
+        // A clock set back while playing shows the time played, not nearly a day.
+        QCOMPARE(game::elapsedText(QTime(10, 0, 0), QTime(10, 1, 23)), QStringLiteral("00:01:23"));
     }
 
-    void spokenTime_data()
-    {
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("said");
-        const auto row = [](const char *shown, const char *said) { QTest::newRow(shown) << shown << said; };
-        row("01:01:01", "1 heure 1 minute 1 seconde");
-        row("02:00:05", "2 heures 5 secondes");
-        row("00:03:00", "3 minutes");
-        row("0", "0 seconde"); // before the first second
-        row("12:3", "12:3");
-    }
     void spokenTime()
     {
-        QFETCH(QString, shown);
-        QFETCH(QString, said);
-        QCOMPARE(game::spokenTime(shown), said);
+        const QList<QPair<QString, QString>> said{{"01:01:01", "1 heure 1 minute 1 seconde"},
+                                                  {"02:00:05", "2 heures 5 secondes"},
+                                                  {"00:03:00", "3 minutes"},
+                                                  {"0", "0 seconde"}, // before the first second
+                                                  {"12:3", "12:3"}};
+        for (const auto &[shown, spoken] : said)
+            QCOMPARE(game::spokenTime(shown), spoken);
     }
 };
 
