@@ -3,16 +3,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The application layer: the command line and the large mode's factor, the screens' lifetime,
-// drags, keyboard geometry, timers, and the loading screen that hands over to the menu.
+// drags, keyboard geometry, and timers.
 #include "app/forms/image.h"
 #include "app/forms/label.h"
 #include "app/forms/navigation.h"
 #include "app/forms/screens.h"
 #include "app/forms/timer.h"
 #include "app/startup.h"
-#include "screens/loading/form_chargement.h"
-#include "screens/menu/form_choix_instruments.h"
-#include "screens/menu/form_noire.h"
 #include "support/fakes.h"
 
 #include <QElapsedTimer>
@@ -258,19 +255,6 @@ private slots:
         QVERIFY2(ticks <= 4, qPrintable(QString::number(ticks)));
         timer.setInterval(0); // stops it, rather than ticking at every turn of the event loop
         QVERIFY(!timer.isRunning());
-    }
-
-    void loadingTicksTenTimesThenShowsBackdropAndMenu()
-    {
-        Form_chargement &loading = forms::get<Form_chargement>();
-        int ticks = 0;
-        connect(&loading.Timer1, &forms::Timer::tick, this, [&] { ++ticks; });
-        loading.Show();
-        QTRY_VERIFY(!forms::isLoaded<Form_chargement>());
-        QCOMPARE(ticks, 10);
-        QCOMPARE(forms::Screens::instance().loadedCount(), 2);
-        QVERIFY(forms::get<Form_noire>().isVisible());
-        QVERIFY(forms::get<Form_choix_instruments>().isVisible());
     }
 };
 
