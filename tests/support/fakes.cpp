@@ -74,20 +74,4 @@ QPoint exposedPoint(const QWidget &control)
     return QPoint(-1000, -1000);
 }
 
-int peak(const resources::Pcm &pcm)
-{
-    int most = 0;
-    for (qint16 s : pcm.samples)
-        most = std::max(most, std::abs(int(s)));
-    return most;
-}
-
-bool quietEdges(const resources::Pcm &pcm)
-{
-    const std::size_t n = resources::pcmRate * 2 / 1000 * resources::pcmChannels;
-    const auto quiet = [](qint16 s) { return std::abs(int(s)) < 330; };
-    return pcm.samples.size() > 2 * n && std::all_of(pcm.samples.begin(), pcm.samples.begin() + n, quiet) &&
-           std::all_of(pcm.samples.end() - n, pcm.samples.end(), quiet);
-}
-
 } // namespace fakes

@@ -95,11 +95,6 @@ private slots:
     void cleanup() { unloadAllScreens(); }
 };
 
-// The largest sample, in absolute value.
-int peak(const resources::Pcm &pcm);
-// True when the first and last 2 ms stay near silence, so the sound does not click.
-bool quietEdges(const resources::Pcm &pcm);
-
 // Drags the label to a point of its screen; every event goes to the label, as a real drag's would.
 void drag(QWidget &label, QPoint onForm);
 // A point of its screen where the control is the topmost one, for a drop that must reach it.
