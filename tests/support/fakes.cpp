@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-#include <algorithm>
 #include <memory>
 
 namespace fakes {

@@ -5,7 +5,6 @@
 #pragma once
 
 #include "app/platform/platform.h"
-#include "resources/sounds.h"
 
 #include <QByteArray>
 #include <QList>
