@@ -12,6 +12,7 @@
 #include <QIODevice>
 #include <QMutex>
 #include <QThread>
+#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -36,6 +37,8 @@ constexpr qint64 staleNs = 3'000'000'000;
 constexpr int bufferMs = 80;
 // How long shutting down waits for a device side stuck in a call to the server.
 constexpr int shutDownWaitMs = 500;
+// From the device opening to the fanfare's decoding: the game's start is over by then.
+constexpr int fanfareDecodeDelayMs = 3000;
 constexpr int stopId = -1;
 
 } // namespace
@@ -130,10 +133,6 @@ public:
 protected:
     void run() override
     {
-        // Decoded before the first drop rather than during it.
-        resources::sound(101);
-        resources::sound(103);
-
         QAudioFormat format;
         format.setSampleRate(resources::pcmRate);
         format.setChannelCount(resources::pcmChannels);
@@ -158,6 +157,11 @@ protected:
             return;
         }
         m_shared->state = SoundEngine::State::Playing;
+        // Decoded before they are first wanted rather than as they start: the drop's sound at
+        // once; the fanfare, raised from a slower rate, takes as much work as the game's whole
+        // start, so it waits until the menu is up (it is first wanted at the end of a round).
+        resources::sound(103);
+        QTimer::singleShot(fanfareDecodeDelayMs, [] { resources::sound(101); });
         connect(&sink, &QAudioSink::stateChanged, &sink, [this, &sink](QAudio::State state) {
             if (state == QAudio::StoppedState && sink.error() != QAudio::NoError) {
                 goSilent();
