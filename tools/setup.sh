@@ -10,13 +10,15 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build
-  qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-image-formats-plugins
+  qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-image-formats-plugins qt6-charts-dev
+  libqt6sql6-sqlite libqt6sql6-psql
   libvorbis-dev libpulse-dev pkg-config fonts-liberation xdg-utils
 )
 # The Debian package's build and its checks; the tests build it too.
 deb=(debhelper dpkg-dev lintian)
 if [ "${1:-}" = "--test" ]; then
-  packages+=(xvfb xauth desktop-file-utils appstream valgrind clang g++-mingw-w64-x86-64-win32 pulseaudio reuse "${deb[@]}")
+  packages+=(xvfb xauth desktop-file-utils appstream valgrind clang g++-mingw-w64-x86-64-win32 pulseaudio reuse "${deb[@]}"
+            postgresql postgresql-contrib libebur128-dev libfluidsynth-dev fluid-soundfont-gm sqlite3)
 fi
 if [ "${1:-}" = "--deb" ]; then
   packages+=("${deb[@]}")
