@@ -12,6 +12,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -138,16 +139,29 @@ int report(const Parsed &parsed)
     return parsed.exitStatus.value_or(0);
 }
 
-double largeScale(QSizeF desktop)
+double largeScale(QSizeF desktop, double ratio, double current)
 {
-    return std::max(1.0, std::min(desktop.width() / screenWidth, desktop.height() / screenHeight));
+    // Whole pixels: a measure in device-independent pixels times the ratio may be a little over.
+    const double width = std::floor(desktop.width() * ratio + 1e-6);
+    const double height = std::floor(desktop.height() * ratio + 1e-6);
+    if (width <= 0 || height <= 0 || ratio <= 0 || current <= 0)
+        return current > 0 ? current : 1;
+    const double wanted = std::min(width / screenWidth, height / screenHeight); // physical pixels per pixel
+    // Qt multiplies the desktop's own scale by the factor; that scale is the ratio less the factor.
+    return wanted / (ratio / current);
 }
 
 ScaleFactor::ScaleFactor(const Options &options, int argc, char *argv[])
 {
     if (!options.grandEcran)
         return;
-    double factor = 1;
+    if (qEnvironmentVariableIsSet(scaleVariable))
+        m_previous = qgetenv(scaleVariable);
+    bool ok = false;
+    double current = m_previous ? m_previous->toDouble(&ok) : 1.0;
+    if (!ok || current <= 0)
+        current = 1; // as Qt takes it
+    double factor = current;
     {
         // Qt settles its scale factor once, as the application object is built, and the screen's
         // size is known only through such an object: a short-lived one measures the screen.
@@ -157,15 +171,8 @@ ScaleFactor::ScaleFactor(const Options &options, int argc, char *argv[])
         int count = argc;
         QGuiApplication probe(count, copy.data());
         if (const QScreen *screen = QGuiApplication::primaryScreen())
-            factor = largeScale(screen->geometry().size());
+            factor = largeScale(screen->geometry().size(), screen->devicePixelRatio(), current);
     }
-    if (qEnvironmentVariableIsSet(scaleVariable))
-        m_previous = qgetenv(scaleVariable);
-    // The measure was taken with any factor already asked for; the two multiply.
-    bool ok = false;
-    const double previous = m_previous ? m_previous->toDouble(&ok) : 1.0;
-    if (ok && previous > 0)
-        factor *= previous;
     qputenv(scaleVariable, QString::number(factor, 'g', QLocale::FloatingPointShortest).toLatin1());
     m_set = true;
 }

@@ -31,9 +31,12 @@ Parsed parse(const QStringList &arguments);
 // Prints the help or the error of a finished parse; returns its exit status.
 int report(const Parsed &parsed);
 
-// The one factor that scales the 800 x 600 screens to the largest 4:3 area of a desktop of
-// this logical size; never below 1, the normal size.
-double largeScale(QSizeF desktop);
+// The factor to give Qt (QT_SCALE_FACTOR) so that the 800 x 600 screens fill the largest 4:3
+// area of the screen in physical pixels, and never more. The screen is measured as Qt sees it
+// with `current` in force (the factor already set, 1 when none): its size in device-independent
+// pixels and its device pixel ratio, which holds the desktop's own scaling (200 %) as well.
+// An unknown size keeps the current factor.
+double largeScale(QSizeF desktop, double ratio = 1, double current = 1);
 
 // Settles Qt's scale factor for the large mode before the application is built, from the size
 // of the primary screen; restore() puts the environment back once the application exists, so

@@ -7,6 +7,7 @@
 #include "app/forms/accessibility.h"
 #include "app/forms/screens.h"
 #include "screens/game/form_instruments.h"
+#include "screens/listen/form_ecouter.h"
 #include "screens/menu/form_choix_instruments.h"
 #include "screens/results/form_gagner_instruments.h"
 #include "support/fakes.h"
@@ -39,18 +40,27 @@ Form_instruments &play(GameId id)
     return game;
 }
 
+// The listening screen opens in "Découvrir"; "devine" is its first level's round.
 forms::Form &open(const QString &screen)
 {
     if (screen == QLatin1String("menu"))
         return forms::get<Form_choix_instruments>();
+    if (screen.startsWith(QLatin1String("listen"))) {
+        Form_ecouter &listen = forms::get<Form_ecouter>();
+        if (screen.endsWith(QLatin1String("devine")))
+            listen.Command_devine_Click();
+        return listen;
+    }
     return play(GameId::Percussions);
 }
 
-// "showing" or "hidden", then "off" when switched off.
+// "showing" or "hidden", then "off" when switched off or unavailable, "checked" or "unchecked"
+// for a check box.
 QString states(QAccessibleInterface *control)
 {
     const QAccessible::State s = control->state();
-    return QString(s.invisible || s.offscreen ? "hidden" : "showing") + (s.disabled ? " off" : "");
+    return QString(s.invisible || s.offscreen ? "hidden" : "showing") + (s.disabled ? " off" : "") +
+           (s.checkable ? (s.checked ? " checked" : " unchecked") : "");
 }
 
 } // namespace
@@ -91,6 +101,13 @@ private slots:
         row("play area", "game", "Label3", "StaticText: not read, showing");
         row("mnemonic", "game", "Command_son", "Button: Sans bruitages, showing, press");
         row("spare metronome", "game", "Metronome_gauche", "Graphic: Calivento, hidden");
+        row("listening", "listen", "", "Window: Calivento – écoute, showing");
+        // In "Devine" the sound is the question and the pictures the answers to choose from.
+        row("Découvrir's picture", "listen", "violon", "Button: Le violon, showing, press");
+        row("Devine's picture", "listen devine", "violon", "Button: Le violon, showing, press");
+        row("setting", "listen", "Command_trouve",
+            "CheckBox: Entendre l'instrument trouvé dans les jeux, showing unchecked, toggle");
+        row("setting's box", "listen", "Case_trouve", "Button: not read, showing, press");
     }
     void screensAndControls()
     {
@@ -109,8 +126,10 @@ private slots:
         if (const QString description = is->text(QAccessible::Description); !description.isEmpty())
             said += " (" + description + ")";
         said += ", " + states(is);
-        if (is->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()))
-            said += ", press";
+        for (const QString &action :
+             {QAccessibleActionInterface::pressAction(), QAccessibleActionInterface::toggleAction()})
+            if (is->actionInterface()->actionNames().contains(action))
+                said += ", " + action.toLower();
         QCOMPARE(said, read);
     }
 
@@ -199,6 +218,51 @@ private slots:
             QCOMPARE(m_events.filter(said),
                      QStringList({"NameChanged " + QString(said), "ObjectShow " + QString(said)}));
         }
+    }
+
+    // "Devine" played by ear: a picture tried is unavailable until the next question, each
+    // answer is said on the status line.
+    void devineIsPlayedByEar()
+    {
+        auto &listen = static_cast<Form_ecouter &>(open(QStringLiteral("listen devine")));
+        listen.Show();
+        QAccessibleInterface *window = reader(&listen);
+        const int answer = listen.answer();
+        const int wrong =
+            answer == game::indexOfPicture("violon") ? game::indexOfPicture("Flûte") : game::indexOfPicture("violon");
+        const auto said = [&] {
+            QAccessibleInterface *status = window->child(window->childCount() - 1); // the status line comes last
+            return key(status->role()) + ": " + status->text(QAccessible::Name);
+        };
+        m_events.clear();
+        listen.picture_Click(wrong);
+        const QString tried = reader(&listen.picture(wrong))->text(QAccessible::Name);
+        QCOMPARE(states(reader(&listen.picture(wrong))), QStringLiteral("showing off"));
+        QCOMPARE(said(), QStringLiteral("Notification: Écoute encore"));
+        const QRegularExpression toldOf(QStringLiteral("^(StateChanged|ObjectShow) "));
+        QCOMPARE(m_events.filter(toldOf), QStringList({"StateChanged " + tried, "ObjectShow Écoute encore"}));
+        m_events.clear();
+        listen.picture_Click(answer);
+        const QString found = QString::fromUtf8(game::catalogue[std::size_t(answer)].caption);
+        const QString bravo = "Bravo : " + found.left(1).toLower() + found.mid(1);
+        QCOMPARE(said(), "Notification: " + bravo);
+        QCOMPARE(m_events.filter(toldOf), QStringList({"ObjectShow " + bravo}));
+        listen.Command_suivant_Click();
+        QCOMPARE(states(reader(&listen.picture(wrong))), QStringLiteral("showing"));
+    }
+
+    // The setting is one check box, one Tab stop; its change is told.
+    void settingIsACheckBox()
+    {
+        auto &listen = static_cast<Form_ecouter &>(open(QStringLiteral("listen")));
+        listen.Show();
+        forms::Label &setting = listen.label(Form_ecouter::Command_trouve);
+        QVERIFY(!(listen.label(Form_ecouter::Case_trouve).focusPolicy() & Qt::TabFocus));
+        m_events.clear();
+        reader(&setting)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QTRY_COMPARE(states(reader(&setting)), QStringLiteral("showing checked"));
+        QCOMPARE(m_events, QStringList({"StateChanged Entendre l'instrument trouvé dans les jeux"}));
+        QCOMPARE(listen.label(Form_ecouter::Case_trouve).Caption(), QStringLiteral("X")); // as it was shown
     }
 
     void changesOfNamesAndLocksAreTold()

@@ -77,13 +77,30 @@ private slots:
             QVERIFY(parsed.message.contains(QStringLiteral("calivento --help")));
     }
 
-    // The largest 4:3 area: on 1920 x 1080 the height decides (1440 x 1080), on a portrait
-    // desktop the width; never below 1, also when the screen's size is unknown.
+    // The largest 4:3 area in physical pixels, and never more, whatever scaling is in force: on
+    // 1920 x 1080 the height decides (1440 x 1080), on a portrait screen the width.
+    void largeScale_data()
+    {
+        QTest::addColumn<QSizeF>("desktop"); // as Qt measures it with the current factor in force
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<double>("current"); // QT_SCALE_FACTOR, 1 when not set
+        QTest::addColumn<double>("factor");
+        QTest::newRow("1920 x 1080") << QSizeF(1920, 1080) << 1.0 << 1.0 << 1.8;
+        QTest::newRow("portrait") << QSizeF(1080, 1920) << 1.0 << 1.0 << 1.35;
+        QTest::newRow("desktop at 200 %") << QSizeF(960, 540) << 2.0 << 1.0 << 0.9;
+        QTest::newRow("QT_SCALE_FACTOR=1.5") << QSizeF(1280, 720) << 1.5 << 1.5 << 1.8;
+        QTest::newRow("QT_SCALE_FACTOR=3") << QSizeF(640, 360) << 3.0 << 3.0 << 1.8;
+        QTest::newRow("200 % and QT_SCALE_FACTOR=2") << QSizeF(480, 270) << 4.0 << 2.0 << 0.9;
+        QTest::newRow("smaller than the screens") << QSizeF(640, 480) << 1.0 << 1.0 << 0.8;
+        QTest::newRow("size unknown") << QSizeF(0, 0) << 1.0 << 1.5 << 1.5;
+    }
     void largeScale()
     {
-        QCOMPARE(QList<double>({startup::largeScale({1920, 1080}), startup::largeScale({1080, 1920}),
-                                startup::largeScale({640, 480}), startup::largeScale({0, 0})}),
-                 QList<double>({1.8, 1.35, 1.0, 1.0}));
+        QFETCH(QSizeF, desktop);
+        QFETCH(double, ratio);
+        QFETCH(double, current);
+        QFETCH(double, factor);
+        QCOMPARE(startup::largeScale(desktop, ratio, current), factor);
     }
 
     // A screen loads once however often it is referred to; unloaded, it is deleted once the event

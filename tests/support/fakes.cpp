@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -71,6 +72,13 @@ QPoint exposedPoint(const QWidget &control)
             if (control.window()->childAt(x, y) == &control)
                 return QPoint(x, y);
     return QPoint(-1000, -1000);
+}
+
+void holdKey(QWidget &screen, int key, Qt::KeyboardModifiers modifiers)
+{
+    QWidget *to = screen.focusWidget() ? screen.focusWidget() : &screen;
+    QKeyEvent repeat(QEvent::KeyPress, key, modifiers, QString(), true);
+    QCoreApplication::sendEvent(to, &repeat);
 }
 
 } // namespace fakes

@@ -71,7 +71,9 @@ public:
     }
 
     bool leftOut = false;
+    bool unavailable = false;
     std::function<QString(const QString &)> spoken;
+    std::function<bool()> checked; // set on a check box
 
     // A display: its fixed name, its largest value, and what was last told of it.
     QString displayName;
@@ -288,9 +290,16 @@ public:
     Control *control() const { return static_cast<Control *>(widget()); }
     Label *label() const { return qobject_cast<Label *>(widget()); }
     bool isButton() const { return control()->isClickable() && !qobject_cast<TriggerButton *>(control()); }
+    bool isCheckBox() const
+    {
+        const Hints *h = hintsOf(control());
+        return h && h->checked && isButton();
+    }
 
     QAccessible::Role role() const override
     {
+        if (isCheckBox())
+            return QAccessible::CheckBox;
         if (qobject_cast<TriggerButton *>(control()) || control()->isClickable())
             return QAccessible::Button;
         return qobject_cast<Image *>(control()) ? QAccessible::Graphic : QAccessible::StaticText;
@@ -325,13 +334,21 @@ public:
             state.invisible = true;
             state.offscreen = true;
         }
+        if (const Hints *h = hintsOf(control()); h && h->unavailable)
+            state.disabled = true;
+        if (isCheckBox()) {
+            state.checkable = true;
+            state.checked = hintsOf(control())->checked();
+        }
         return state;
     }
 
     QStringList actionNames() const override
     {
         QStringList names = QAccessibleWidget::actionNames();
-        if (isButton())
+        if (isCheckBox())
+            names.prepend(toggleAction());
+        else if (isButton())
             names.prepend(pressAction());
         return names;
     }
@@ -340,7 +357,7 @@ public:
     {
         // The reply goes back before the click runs: a click that opens a screen can take longer
         // than a screen reader waits for the reply.
-        if (action == pressAction() && isButton())
+        if ((action == pressAction() || (action == toggleAction() && isCheckBox())) && isButton())
             QTimer::singleShot(0, control(), [button = control()] { button->activate(); });
         else
             QAccessibleWidget::doAction(action);
@@ -349,7 +366,7 @@ public:
     QStringList keyBindingsForAction(const QString &action) const override
     {
         const QString key = text(QAccessible::Accelerator);
-        if (action == pressAction() && !key.isEmpty())
+        if ((action == pressAction() || action == toggleAction()) && !key.isEmpty())
             return {key};
         return QAccessibleWidget::keyBindingsForAction(action);
     }
@@ -451,6 +468,35 @@ void leaveOut(Control &control)
     hints(control).leftOut = true;
 }
 
+void setUnavailable(Control &control, bool unavailable)
+{
+    Hints &h = hints(control);
+    if (h.unavailable == unavailable)
+        return;
+    h.unavailable = unavailable;
+    if (!listened())
+        return;
+    QAccessible::State changed;
+    changed.disabled = true;
+    QAccessibleStateChangeEvent event(&control, changed);
+    tell(event);
+}
+
+void setCheckBox(Control &control, std::function<bool()> checked)
+{
+    hints(control).checked = std::move(checked);
+}
+
+void checkedChanged(Control &control)
+{
+    if (!listened())
+        return;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(&control, changed);
+    tell(event);
+}
+
 void numberPictures(QList<Image *> pictures)
 {
     std::stable_sort(pictures.begin(), pictures.end(), [](const Image *a, const Image *b) {
@@ -474,6 +520,8 @@ void announce(Form &screen, const QString &text)
 void captionChanged(Label &label)
 {
     if (!listened())
+        return;
+    if (const Hints *h = hintsOf(&label); h && h->leftOut)
         return;
     if (isDisplay(&label))
         tellDisplay(label, hints(label));

@@ -34,6 +34,12 @@ void leaveOut(Control &control);
 // Names the pictures "Image i sur n" in reading order, top to bottom and then left to right,
 // so that no name gives the answer away.
 void numberPictures(QList<Image *> pictures);
+// Marks a picture that can be seen but no longer chosen (one already tried), or no more.
+void setUnavailable(Control &control, bool unavailable);
+// Makes a clickable control a check box, checked as `checked` says; checkedChanged() tells a
+// change of it.
+void setCheckBox(Control &control, std::function<bool()> checked);
+void checkedChanged(Control &control);
 // Says the text through the screen's status line, at once and without moving the focus.
 void announce(Form &screen, const QString &text);
 

@@ -177,7 +177,9 @@ void Form::paintEvent(QPaintEvent *event)
 void Form::keyPressEvent(QKeyEvent *event)
 {
     const int code = windowsKeyCode(event->key());
-    if (code != 0)
+    // Every screen's key handler acts on commands ("Oui", "Retour"): a held key's repeats may
+    // move the focus, but never act again.
+    if (code != 0 && !event->isAutoRepeat())
         Form_KeyDown(code, shiftState(event->modifiers()));
     if (!navigate(*event))
         QWidget::keyPressEvent(event);
@@ -213,9 +215,7 @@ bool Form::navigate(const QKeyEvent &event)
     if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier))
         return false;
     const std::optional<nav::Direction> direction = arrow(event.key());
-    const bool press =
-        (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter || event.key() == Qt::Key_Space) &&
-        !event.isAutoRepeat();
+    const bool press = isPress(event);
 
     if (m_keyboardDrag && m_dragSource) {
         const QList<QPair<Control *, QPoint>> aims = dropAims();

@@ -4,6 +4,8 @@
 
 #include "keys.h"
 
+#include <QKeyEvent>
+
 namespace forms {
 
 int windowsKeyCode(int qtKey)
@@ -35,6 +37,12 @@ int shiftState(Qt::KeyboardModifiers modifiers)
 {
     return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0)
            | (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+bool isPress(const QKeyEvent &event)
+{
+    const int key = event.key();
+    return (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) && !event.isAutoRepeat();
 }
 
 } // namespace forms

@@ -6,6 +6,8 @@
 
 #include <Qt>
 
+class QKeyEvent;
+
 namespace forms {
 
 // Windows virtual-key code of a Qt key, 0 when the game has no use for it.
@@ -13,6 +15,10 @@ int windowsKeyCode(int qtKey);
 
 // Shift state as the game's key handlers read it: 1 Shift, 2 Ctrl, 4 Alt.
 int shiftState(Qt::KeyboardModifiers modifiers);
+
+// Enter, Return or Space pressed to act on the control in focus. A held key repeats, and only
+// its first press acts: a command must never be pressed again, nor the next screen's.
+bool isPress(const QKeyEvent &event);
 
 // The Alt bit of the shift state.
 inline constexpr int altDown = 4;

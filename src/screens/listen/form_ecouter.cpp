@@ -113,6 +113,12 @@ QString caption(int row)
     return text(game::catalogue[static_cast<std::size_t>(row)].caption);
 }
 
+// The first picture of a level that Tab reaches, as lay() orders them.
+int firstRow(int level)
+{
+    return listen::layoutByFamily(listen::levelRows(level), pictureArea).front().cells.front().row;
+}
+
 // A greyed-out picture: its shapes faded into the peach of its background, which stays as it is.
 QPixmap greyedOut(const QPixmap &pixmap)
 {
@@ -178,8 +184,12 @@ Form_ecouter::Form_ecouter()
           Command_suivant, Command_rejouer, Command_retour, Case_trouve, Command_trouve}) {
         label(id).setMouseIcon(forms::handCursor());
         label(id).setMousePointer(forms::Pointer::Custom);
-        listen::clickWithKeys(label(id));
+        if (id != Case_trouve)
+            listen::clickWithKeys(label(id));
     }
+    // The box and its caption are one check box, one Tab stop: the box only shows the state.
+    forms::a11y::leaveOut(label(Case_trouve));
+    forms::a11y::setCheckBox(label(Command_trouve), [this] { return !label(Case_trouve).Caption().isEmpty(); });
     for (forms::Image &image : m_pictures) {
         image.setMouseIcon(forms::handCursor());
         image.setMousePointer(forms::Pointer::Custom);
@@ -289,6 +299,8 @@ void Form_ecouter::Command_suivant_Click()
         return;
     if (m_round.current + 1 < static_cast<int>(m_round.questions.size())) {
         ++m_round.current;
+        // Given before "Suivant" hides, or Qt would hand the focus on to "Retour".
+        picture(firstRow(m_round.level)).setFocus(Qt::OtherFocusReason);
         askQuestion();
     } else {
         endRound();
@@ -297,6 +309,8 @@ void Form_ecouter::Command_suivant_Click()
 
 void Form_ecouter::Command_rejouer_Click()
 {
+    // The same level's pictures stay where they are: the first keeps the focus through the new round.
+    picture(firstRow(m_round.level)).setFocus(Qt::OtherFocusReason);
     startRound(m_round.level);
 }
 
@@ -313,6 +327,7 @@ void Form_ecouter::Command_trouve_Click()
     const bool on = !listen::hearsFoundInstrument();
     listen::setHearsFoundInstrument(on); // an unwritable folder keeps it for this run only
     label(Case_trouve).setCaption(on ? QStringLiteral("X") : QString());
+    forms::a11y::checkedChanged(label(Command_trouve));
 }
 
 void Form_ecouter::showMode(Mode mode)
@@ -336,9 +351,12 @@ void Form_ecouter::showMode(Mode mode)
 void Form_ecouter::lay(const std::vector<int> &rows)
 {
     for (int row = 0; row < game::instrumentCount; ++row) {
-        picture(row).setVisible(false);
+        // Those laid again stay shown: hiding the one in focus would hand the focus on.
+        if (std::ranges::find(rows, row) == rows.end())
+            picture(row).setVisible(false);
         cell(row).setVisible(false);
         m_greyed[static_cast<std::size_t>(row)] = false;
+        forms::a11y::setUnavailable(picture(row), false);
     }
     for (forms::Label &caption : m_captions)
         caption.setVisible(false);
@@ -367,7 +385,7 @@ void Form_ecouter::lay(const std::vector<int> &rows)
             previous = &image;
         }
     }
-    for (LabelId id : {Command_suivant, Command_rejouer, Command_retour, Case_trouve, Command_trouve}) {
+    for (LabelId id : {Command_suivant, Command_rejouer, Command_retour, Command_trouve}) {
         setTabOrder(previous, &label(id));
         previous = &label(id);
     }
@@ -382,11 +400,6 @@ void Form_ecouter::startRound(int level)
     m_round.questions = listen::drawQuestions(rows, listen::questionsPerRound, *platform::services().random);
     showMode(Mode::Devine);
     lay(rows);
-    // While guessing, a picture's name would give the answer away.
-    QList<forms::Image *> inPlay;
-    for (int row : rows)
-        inPlay.append(&picture(row));
-    forms::a11y::numberPictures(inPlay);
     askQuestion();
 }
 
@@ -419,8 +432,10 @@ void Form_ecouter::endRound()
         store.write(file, after);
     refreshLevels();
 
-    label(Command_suivant).setVisible(false);
+    // "Rejouer" takes the focus before "Suivant" hides, or Qt would hand it on to "Retour".
     label(Command_rejouer).setVisible(true);
+    label(Command_rejouer).setFocus(Qt::OtherFocusReason);
+    label(Command_suivant).setVisible(false);
     label(Label_question).setCaption(QString());
     QString news;
     if (after > stored)
@@ -451,6 +466,7 @@ void Form_ecouter::setGreyed(int row, bool greyed)
         return;
     m_greyed[i] = greyed;
     picture(row).setPicture(greyed ? greyedOut(m_drawn[i]) : m_drawn[i]);
+    forms::a11y::setUnavailable(picture(row), greyed); // read as it is seen
 }
 
 void Form_ecouter::refreshLevels()

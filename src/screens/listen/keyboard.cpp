@@ -4,6 +4,7 @@
 
 #include "keyboard.h"
 
+#include "app/forms/keys.h"
 #include "app/forms/label.h"
 
 #include <QKeyEvent>
@@ -42,14 +43,12 @@ protected:
         case QEvent::Resize:
             setGeometry(m_control.rect());
             break;
-        case QEvent::KeyPress: {
-            const int key = static_cast<QKeyEvent *>(event)->key();
-            if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) && m_control.isEnabled()) {
+        case QEvent::KeyPress:
+            if (forms::isPress(*static_cast<QKeyEvent *>(event)) && m_control.isEnabled()) {
                 emit m_control.Click();
                 return true;
             }
             break;
-        }
         default:
             break;
         }

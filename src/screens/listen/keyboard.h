@@ -11,7 +11,7 @@ class Control;
 namespace listen {
 
 // Lets the keyboard reach a control: Tab gives it the focus, a dotted frame shows it, and Enter,
-// Return or Space click it.
+// Return or Space click it (once: a held key does not click again).
 void clickWithKeys(forms::Control &control);
 
 } // namespace listen

@@ -2,7 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The help screen's link, with the browser and the guide's address behind it.
+// The help screen's link, with the browser and the guide's address behind it, and its keys.
 #include "app/forms/screens.h"
 #include "screens/help/form_help.h"
 #include "screens/help/guide.h"
@@ -92,6 +92,27 @@ private slots:
             "Erreur!|Le navigateur ne peut pas être trouvé. Veuillez le lancer depuis le menu Démarrer!");
         QCOMPARE(m_fake.launcher->started, QStringList(browser.isEmpty() ? 0 : 2, command));
         QCOMPARE(m_fake.dialogs->shown, QStringList(browser.isEmpty() ? 2 : 0, error)); // once per click
+    }
+
+    // Esc, Enter and Alt+R leave; held down, from the screen before, they do not.
+    void heldKeyLeavesNot_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::newRow("Enter") << int(Qt::Key_Return) << Qt::KeyboardModifiers();
+        QTest::newRow("Esc") << int(Qt::Key_Escape) << Qt::KeyboardModifiers();
+        QTest::newRow("Alt+R") << int(Qt::Key_R) << Qt::KeyboardModifiers(Qt::AltModifier);
+    }
+    void heldKeyLeavesNot()
+    {
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        Form_help &help = forms::get<Form_help>();
+        help.Show();
+        fakes::holdKey(help, key, modifiers);
+        QVERIFY(help.isVisible());
+        QTest::keyClick(&help, Qt::Key(key), modifiers);
+        QVERIFY(!help.isVisible());
     }
 };
 

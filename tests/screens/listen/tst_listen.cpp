@@ -4,8 +4,9 @@
 
 // The listening screen: its rules without any window (the levels and their layout by section, the
 // draw of a round's questions, the opening of levels, the setting of the games' right-drop sound),
-// then the screen itself with the mouse: its way in from the menu and back, a picture heard in
-// "Découvrir", a round of "Devine" and the level it opens, and the setting turned on for the games.
+// then the screen itself: its way in from the menu and back, a picture heard in
+// "Découvrir", a round of "Devine" and the level it opens, the same round with the keys alone, and the
+// setting turned on for the games.
 #include "app/forms/screens.h"
 #include "screens/game/form_instruments.h"
 #include "screens/listen/form_ecouter.h"
@@ -178,6 +179,42 @@ private slots:
         click(f.label(Form_ecouter::Label_niveau2)); // now open: its round has eight instruments
         QCOMPARE(f.level(), 2);
         QVERIFY(f.picture(game::indexOfPicture("Piano")).isVisible());
+    }
+
+    // A round of "Devine" with the keys alone: the focus stays in the round, on the first picture
+    // of each new question and on "Rejouer" at its end; a key held down acts on nothing.
+    void devineWithKeys()
+    {
+        Form_ecouter &f = forms::get<Form_ecouter>();
+        f.Show();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        const auto enter = [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); };
+        f.label(Form_ecouter::Command_devine).setFocus();
+        enter();
+        QWidget *first = nullptr; // in reading order
+        for (int row = 0; row < game::instrumentCount; ++row) {
+            const QWidget &p = f.picture(row);
+            if (p.isVisible() && (!first || std::pair(p.y(), p.x()) < std::pair(first->y(), first->x())))
+                first = &f.picture(row);
+        }
+        forms::Label &question = f.label(Form_ecouter::Label_question);
+        for (int q = 0; q < 10; ++q) {
+            const int wrong = f.answer() == listen::levelRows(1)[0] ? listen::levelRows(1)[1] : listen::levelRows(1)[0];
+            f.picture(wrong).setFocus();
+            fakes::holdKey(f, Qt::Key_Return);
+            QVERIFY(!f.greyed(wrong));
+            f.picture(f.answer()).setFocus();
+            enter();
+            f.label(Form_ecouter::Command_suivant).setFocus();
+            fakes::holdKey(f, Qt::Key_Return);
+            fakes::holdKey(f, Qt::Key_Escape);
+            QCOMPARE(question.Caption(), QStringLiteral("Question %1 sur 10").arg(q + 1));
+            enter();
+            QCOMPARE(QApplication::focusWidget(), q < 9 ? first : &f.label(Form_ecouter::Command_rejouer));
+        }
+        enter();
+        QCOMPARE(question.Caption(), QStringLiteral("Question 1 sur 10"));
+        QCOMPARE(QApplication::focusWidget(), first);
     }
 
     // Turned on from the listening screen, the setting makes a right drop in the games play the

@@ -83,6 +83,37 @@ private slots:
         QVERIFY(menu.Enabled() && menu.isVisible());
         QCOMPARE(menu.levelLabel(GameId::Vents, 1).cursor().hotSpot(), QPoint(11, 6)); // the hand again
     }
+
+    // A key held down since the last drop, or since the screen came up, answers nothing: only a
+    // new press does.
+    void heldKeyAnswersNothing_data()
+    {
+        QTest::addColumn<bool>("won");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<int>("loadedAfter"); // once pressed: 2 for "Oui", 1 for "Non"
+        QTest::newRow("won, Enter") << true << int(Qt::Key_Return) << Qt::KeyboardModifiers() << 2;
+        QTest::newRow("won, Alt+N") << true << int(Qt::Key_N) << Qt::KeyboardModifiers(Qt::AltModifier) << 1;
+        QTest::newRow("lost, Alt+O") << false << int(Qt::Key_O) << Qt::KeyboardModifiers(Qt::AltModifier) << 2;
+        QTest::newRow("lost, Esc") << false << int(Qt::Key_Escape) << Qt::KeyboardModifiers() << 1;
+    }
+    void heldKeyAnswersNothing()
+    {
+        QFETCH(bool, won);
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(int, loadedAfter);
+        Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
+        menu.Show();
+        QTest::mouseClick(&menu.levelLabel(GameId::Vents, 1), Qt::LeftButton);
+        ResultScreen &screen = result(won);
+        screen.Show();
+        fakes::holdKey(screen, key, modifiers);
+        QCOMPARE(forms::Screens::instance().loadedCount(), 3);
+        QVERIFY(screen.isVisible());
+        QTest::keyClick(&screen, Qt::Key(key), modifiers);
+        QCOMPARE(forms::Screens::instance().loadedCount(), loadedAfter);
+    }
 };
 
 QTEST_MAIN(TestResults)
