@@ -79,6 +79,13 @@ void holdKey(QWidget &screen, int key, Qt::KeyboardModifiers modifiers)
     QWidget *to = screen.focusWidget() ? screen.focusWidget() : &screen;
     QKeyEvent repeat(QEvent::KeyPress, key, modifiers, QString(), true);
     QCoreApplication::sendEvent(to, &repeat);
+    // As an X server repeats it: a release and a press at one time, neither flagged.
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    release.setTimestamp(1000);
+    press.setTimestamp(1000);
+    QCoreApplication::sendEvent(to, &release);
+    QCoreApplication::sendEvent(to, &press);
 }
 
 } // namespace fakes

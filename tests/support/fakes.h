@@ -99,8 +99,8 @@ void drag(QWidget &label, QPoint onForm);
 // A point of its screen where the control is the topmost one, for a drop that must reach it.
 QPoint exposedPoint(const QWidget &control);
 
-// One of the presses that a key held down repeats, sent to the screen's widget in focus (the
-// screen itself when none has it).
+// Presses that a key held down repeats, flagged as such or not, sent to the screen's widget in
+// focus (the screen itself when none has it).
 void holdKey(QWidget &screen, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
 } // namespace fakes

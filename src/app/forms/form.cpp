@@ -97,6 +97,7 @@ void Form::Form_KeyDown(int, int)
 
 void Form::Show()
 {
+    flagHeldKeys();
     show();
     // The headless platform has no stacking of windows to change.
     static const bool stacked = QGuiApplication::platformName() != QLatin1String("offscreen");

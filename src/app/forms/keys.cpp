@@ -4,9 +4,46 @@
 
 #include "keys.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <QPointer>
 
 namespace forms {
+
+namespace {
+
+// An X server repeats a held key as a release and a press with one and the same time stamp. Qt
+// flags that press as a repeat only when it already waits in the queue as the release is read,
+// which it often does not yet: those it misses are flagged here, before any widget sees them.
+class HeldKeys final : public QObject
+{
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+            return false;
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (event->type() == QEvent::KeyRelease) {
+            m_released = {key->key(), key->timestamp()};
+            return false;
+        }
+        if (key->isAutoRepeat() || key->timestamp() == 0 || m_released != std::pair(key->key(), key->timestamp()))
+            return false;
+        QKeyEvent repeat(QEvent::KeyPress, key->key(), key->modifiers(), key->nativeScanCode(), key->nativeVirtualKey(),
+                         key->nativeModifiers(), key->text(), true, key->count(), key->device());
+        repeat.setTimestamp(key->timestamp());
+        QCoreApplication::sendEvent(watched, &repeat); // goes up to the screen itself if need be
+        key->accept();
+        return true;
+    }
+
+private:
+    std::pair<int, quint64> m_released{0, 0};
+};
+
+} // namespace
 
 int windowsKeyCode(int qtKey)
 {
@@ -43,6 +80,19 @@ bool isPress(const QKeyEvent &event)
 {
     const int key = event.key();
     return (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) && !event.isAutoRepeat();
+}
+
+void flagHeldKeys()
+{
+    static QPointer<HeldKeys> filter;
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app)
+        return;
+    if (!filter)
+        filter = new HeldKeys(app);
+    // Installed again, it goes back ahead of the other filters: the accessibility bridge holds
+    // key events back for screen readers, and its copies have no time stamp.
+    app->installEventFilter(filter);
 }
 
 } // namespace forms

@@ -20,6 +20,10 @@ int shiftState(Qt::KeyboardModifiers modifiers);
 // its first press acts: a command must never be pressed again, nor the next screen's.
 bool isPress(const QKeyEvent &event);
 
+// Makes isAutoRepeat() true of every repeat of a held key, also of those the windowing system
+// delivers as separate presses. Called by each screen as it shows.
+void flagHeldKeys();
+
 // The Alt bit of the shift state.
 inline constexpr int altDown = 4;
 
