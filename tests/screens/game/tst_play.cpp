@@ -113,6 +113,8 @@ private slots:
         QCOMPARE(m_fake.sound->played.count(platform::SoundId::Drop), total);
 
         QTRY_COMPARE(QApplication::activeWindow(), &forms::get<Form_gagner_instruments>());
+        fakes::holdKey(forms::get<Form_gagner_instruments>(), Qt::Key_Return); // Enter held since the last drop
+        QCOMPARE(QApplication::activeWindow(), &forms::get<Form_gagner_instruments>());
         press(then.key(), then.keyboardModifiers());
         QWidget *next = again ? static_cast<QWidget *>(&f) : &forms::get<Form_choix_instruments>();
         QTRY_COMPARE(QApplication::activeWindow(), next);
