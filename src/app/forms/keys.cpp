@@ -26,7 +26,8 @@ public:
             return false;
         auto *key = static_cast<QKeyEvent *>(event);
         if (event->type() == QEvent::KeyRelease) {
-            m_released = {key->key(), key->timestamp()};
+            if (key->timestamp() != 0) // not a copy that the accessibility bridge sends on later
+                m_released = {key->key(), key->timestamp()};
             return false;
         }
         if (key->isAutoRepeat() || key->timestamp() == 0 || m_released != std::pair(key->key(), key->timestamp()))
