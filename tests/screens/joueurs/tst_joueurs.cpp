@@ -1,0 +1,237 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// "Qui joue ?" driven as a child drives it (mouse, arrows, Enter, letters, Esc) and as a screen
+// reader reads it; the menu as a child's; what a child's play leaves in a real database file.
+#include "app/forms/accessibility.h"
+#include "app/forms/screens.h"
+#include "screens/game/catalogue.h"
+#include "screens/joueurs/form_joueurs.h"
+#include "screens/joueurs/roster.h"
+#include "screens/menu/form_choix_instruments.h"
+#include "support/fakes.h"
+
+#include <QAccessible>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+const QString maClasse = QStringLiteral("c1");
+
+joueurs::Roster rosterOf(const QStringList &names, const QString &classId = maClasse)
+{
+    joueurs::Roster roster;
+    roster.classes.push_back({classId, QStringLiteral("Ma classe")});
+    int i = 0;
+    for (const QString &name : names) {
+        store::Child child;
+        child.id = QStringLiteral("e%1").arg(i);
+        child.classId = classId;
+        child.firstName = name;
+        child.picture = QString::fromLatin1(game::catalogue[std::size_t(i++ % game::instrumentCount)].file);
+        roster.children.push_back(child);
+    }
+    return roster;
+}
+
+QStringList numbered(int count)
+{
+    QStringList names;
+    for (int i = 0; i < count; ++i)
+        names << QStringLiteral("Nina %1").arg(i + 1, 2, 10, QLatin1Char('0'));
+    return names;
+}
+
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+{
+    QCoreApplication::processEvents(); // a screen just shown becomes the active one
+    QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+    QVERIFY(target);
+    QTest::keyClick(target, key, modifiers);
+}
+
+Form_joueurs &open(const joueurs::Roster &roster)
+{
+    Form_joueurs &screen = forms::get<Form_joueurs>();
+    screen.setRoster(roster);
+    screen.Show();
+    QCoreApplication::processEvents();
+    return screen;
+}
+
+// The names on the tiles shown, in reading order.
+QStringList shownNames(Form_joueurs &screen)
+{
+    QStringList names;
+    for (int i = 0; i < joueurs::perPage; ++i)
+        if (screen.tile(i).Visible())
+            names << screen.tileName(i).Caption();
+    return names;
+}
+
+int focusedTile(Form_joueurs &screen)
+{
+    for (int i = 0; i < joueurs::perPage; ++i)
+        if (QApplication::focusWidget() == &screen.tile(i))
+            return i;
+    return -1;
+}
+
+} // namespace
+
+class TestJoueurs : public fakes::ScreenTest
+{
+    Q_OBJECT
+private slots:
+    void frenchOrderAndPages_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("firstPage");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("accents and case") << QStringList{"Zoé", "Ève", "eva", "Émile", "Anaïs", "Élodie", "Léa"}
+                                          << QStringList{"Anaïs", "Élodie", "Émile", "eva", "Ève", "Léa", "Zoé"} << 1;
+        QTest::newRow("30 on one page") << numbered(30) << numbered(30) << 1;
+        QTest::newRow("31 on two") << numbered(31) << numbered(30) << 2;
+        QTest::newRow("61 on three") << numbered(61) << numbered(30) << 3;
+    }
+    // Pages follow each other with "Suivants" and "Précédents", each shown only where it leads.
+    void frenchOrderAndPages()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, firstPage);
+        QFETCH(int, pages);
+        Form_joueurs &screen = open(rosterOf(names));
+        QCOMPARE(shownNames(screen), firstPage);
+        QStringList all;
+        for (int page = 0; page < pages; ++page) {
+            QCOMPARE(screen.page(), page);
+            QCOMPARE(screen.Command_precedents.Visible(), page > 0);
+            QCOMPARE(screen.Command_suivants.Visible(), page + 1 < pages);
+            all << shownNames(screen);
+            if (page + 1 < pages)
+                QTest::mouseClick(&screen.Command_suivants, Qt::LeftButton);
+        }
+        QCOMPARE(all.size(), names.size());
+        if (pages > 1) {
+            QTest::mouseClick(&screen.Command_precedents, Qt::LeftButton);
+            QCOMPARE(screen.page(), pages - 2);
+        }
+        // A tile: the picture above the name, both inside it.
+        const QRect tile = screen.tile(0).geometry();
+        QVERIFY(tile.contains(screen.tilePicture(0).geometry()) && tile.contains(screen.tileName(0).geometry()));
+        QVERIFY(screen.tilePicture(0).geometry().bottom() < screen.tileName(0).geometry().top());
+        QVERIFY(!screen.tilePicture(0).Picture().isNull());
+    }
+
+    // Arrows move over the grid, letters jump to the next name starting with them (accents aside,
+    // over pages), Enter picks: the menu opens and "Qui joue ?" is gone.
+    void keys()
+    {
+        QStringList names = numbered(40);
+        names[35] = QStringLiteral("Zoé");
+        names[3] = QStringLiteral("Élodie");
+        names[20] = QStringLiteral("zélie");
+        Form_joueurs &screen = open(rosterOf(names));
+        press(Qt::Key_Right);
+        QCOMPARE(focusedTile(screen), 0);
+        press(Qt::Key_Right);
+        press(Qt::Key_Down);
+        QCOMPARE(focusedTile(screen), 1 + joueurs::columns);
+        const auto focusedName = [&screen] { return screen.tileName(focusedTile(screen)).Caption(); };
+        press(Qt::Key_E); // back round to the first tile
+        QCOMPARE(focusedName(), QStringLiteral("Élodie"));
+        press(Qt::Key_Z); // on the second page
+        QCOMPARE(screen.page(), 1);
+        QCOMPARE(focusedName(), QStringLiteral("zélie"));
+        press(Qt::Key_Z);
+        QCOMPARE(focusedName(), QStringLiteral("Zoé"));
+        press(Qt::Key_Z);
+        QCOMPARE(focusedName(), QStringLiteral("zélie"));
+        press(Qt::Key_Q); // no name: nothing moves
+        QCOMPARE(focusedName(), QStringLiteral("zélie"));
+        press(Qt::Key_Left);
+        QCOMPARE(focusedName(), QStringLiteral("Nina 40"));
+        press(Qt::Key_Return);
+        QVERIFY(forms::isLoaded<Form_choix_instruments>());
+        QVERIFY(forms::get<Form_choix_instruments>().isVisible());
+        QVERIFY(!forms::isLoaded<Form_joueurs>());
+    }
+
+    void quit_data()
+    {
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("Esc") << true;
+        QTest::newRow("Quitter") << false;
+    }
+    void quit()
+    {
+        QFETCH(bool, byKey);
+        QSignalSpy ended(&forms::Screens::instance(), &forms::Screens::lastUnloaded);
+        Form_joueurs &screen = open(rosterOf({"Léa", "Noé"}));
+        if (byKey)
+            press(Qt::Key_Escape);
+        else
+            QTest::mouseClick(&screen.Command25, Qt::LeftButton);
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(m_fake.taskbar->calls.last(), QStringLiteral("show"));
+    }
+
+    // With several classes and none chosen for this computer, the classes come first.
+    void classesFirst_data()
+    {
+        QTest::addColumn<QString>("classShown");
+        QTest::addColumn<QStringList>("first");
+        QTest::newRow("none chosen") << QString() << QStringList{"CE2 A", "CE2 B"};
+        QTest::newRow("CE2 B chosen") << "b" << QStringList{"Anaïs", "Zoé"};
+    }
+    void classesFirst()
+    {
+        QFETCH(QString, classShown);
+        QFETCH(QStringList, first);
+        joueurs::Roster roster = rosterOf({"Zoé", "Anaïs"}, QStringLiteral("b"));
+        const joueurs::Roster other = rosterOf({"Léa"}, QStringLiteral("a"));
+        roster.classes = {{QStringLiteral("b"), QStringLiteral("CE2 B")},
+                          {QStringLiteral("a"), QStringLiteral("CE2 A")}};
+        roster.children.push_back(other.children.front());
+        roster.children.back().id = QStringLiteral("lea");
+        roster.classShown = classShown;
+        Form_joueurs &screen = open(roster);
+        QCOMPARE(shownNames(screen), first);
+        if (classShown.isEmpty()) {
+            QTest::mouseClick(&screen.tile(1), Qt::LeftButton);
+            QCOMPARE(shownNames(screen), (QStringList{"Anaïs", "Zoé"}));
+        }
+    }
+
+    // A screen reader sees one button per tile, named by the first name, and nothing of the
+    // pictures and names drawn over them; pressing one picks the child.
+    void accessibilityTree()
+    {
+        forms::installAccessibility();
+        Form_joueurs &screen = open(rosterOf({"Léa", "Noé", "Robert'); DROP TABLE enfants;--"}));
+        QAccessibleInterface *window = QAccessible::queryAccessibleInterface(&screen);
+        QCOMPARE(window->role(), QAccessible::Window);
+        QStringList buttons;
+        QAccessibleInterface *lea = nullptr;
+        for (int i = 0; i < window->childCount(); ++i) {
+            QAccessibleInterface *child = window->child(i);
+            if (child->state().invisible)
+                continue;
+            if (child->role() == QAccessible::Button)
+                buttons << child->text(QAccessible::Name);
+            else
+                QCOMPARE(child->text(QAccessible::Name), QStringLiteral("Qui joue ?"));
+            if (child->text(QAccessible::Name) == QStringLiteral("Léa"))
+                lea = child;
+        }
+        QCOMPARE(buttons, (QStringList{"Léa", "Noé", "Robert'); DROP TABLE enfants;--", "Quitter"}));
+        QVERIFY(lea && lea->actionInterface());
+        lea->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_VERIFY(forms::isLoaded<Form_choix_instruments>());
+    }
+};
+
+QTEST_MAIN(TestJoueurs)
+#include "tst_joueurs.moc"
