@@ -13,6 +13,7 @@
 #include "screens/game/catalogue.h"
 #include "screens/menu/form_choix_instruments.h"
 #include "screens/menu/form_noire.h"
+#include "store/player.h"
 
 #include <QCloseEvent>
 #include <cmath>
@@ -266,7 +267,7 @@ void Form_joueurs::closeEvent(QCloseEvent *event)
 
 void Form_joueurs::play(const store::Child &child)
 {
-    Q_UNUSED(child);
+    store::Player::current().play(child);
     forms::get<Form_choix_instruments>().Show();
     Unload();
 }

@@ -4,6 +4,8 @@
 
 #include "roster.h"
 
+#include "store/player.h"
+
 #include <QCollator>
 #include <algorithm>
 
@@ -33,6 +35,23 @@ template <typename T, typename Name> void sortByName(std::vector<T> &items, Name
 }
 
 } // namespace
+
+bool fetchRoster(QObject *context, std::function<void(Roster)> done)
+{
+    store::Player &player = store::Player::current();
+    if (!player.hasStore())
+        return false;
+    player.worker().query<Roster>(
+        [](store::Database &db) {
+            Roster roster;
+            roster.classes = db.classes();
+            roster.children = db.children();
+            roster.classShown = db.setting(QLatin1String(classSetting)).value_or(QString());
+            return roster;
+        },
+        context, std::move(done));
+    return true;
+}
 
 Offer offerOf(const Roster &roster)
 {

@@ -6,7 +6,9 @@
 
 #include "store/records.h"
 
+#include <QObject>
 #include <QString>
+#include <functional>
 #include <vector>
 
 // Who may play on this computer, and how "Qui joue ?" pages through them: plain data and rules.
@@ -24,6 +26,10 @@ struct Roster {
     std::vector<store::Child> children;
     QString classShown; // this computer's class; empty when none was chosen
 };
+
+// Reads who may play on the store's thread and hands it to done on this one, unless context is
+// gone by then. False, and nothing read, when there is no store: at home, none is made.
+bool fetchRoster(QObject *context, std::function<void(Roster)> done);
 
 // What "Qui joue ?" offers first: the children of the computer's class, or of the only class,
 // or, with several classes and none chosen, the classes. Read from the store's thread.

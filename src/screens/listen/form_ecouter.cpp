@@ -10,6 +10,7 @@
 #include "app/forms/twips.h"
 #include "app/platform/platform.h"
 #include "keyboard.h"
+#include "practice.h"
 #include "resources/resources.h"
 #include "resources/sounds.h"
 #include "rules.h"
@@ -195,6 +196,11 @@ void Form_ecouter::Form_Load()
     refreshLevels();
     label(Case_trouve).setCaption(store::Player::current().hearsFoundInstrument() ? QStringLiteral("X") : QString());
     showMode(Mode::Decouvrir);
+    // What the child recently missed comes back more often in "Devine".
+    if (const store::Child *child = store::Player::current().child())
+        store::Player::current().worker().query<listen::practice::History>(
+            [id = child->id](store::Database &db) { return listen::practice::recentRounds(db, id); }, this,
+            [this](listen::practice::History history) { m_history = std::move(history); });
 }
 
 // A phrase is decoded the first time it plays, which takes longer than a click should wait for
@@ -233,6 +239,7 @@ int Form_ecouter::answer() const
 
 void Form_ecouter::Command_decouvrir_Click()
 {
+    leaveRound();
     showMode(Mode::Decouvrir);
 }
 
@@ -266,6 +273,7 @@ void Form_ecouter::picture_Click(int row)
     }
     if (answer() < 0 || m_round.answered || greyed(row))
         return;
+    recordAnswer(row);
     if (row == answer()) {
         m_round.answered = true;
         if (!m_round.missed)
@@ -302,6 +310,7 @@ void Form_ecouter::Command_rejouer_Click()
 
 void Form_ecouter::Command_retour_Click()
 {
+    leaveRound();
     Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
     menu.setEnabled(true);
     menu.Show();
@@ -379,7 +388,13 @@ void Form_ecouter::startRound(int level)
     const std::vector<int> rows = listen::levelRows(level);
     m_round = Round();
     m_round.level = level;
-    m_round.questions = listen::drawQuestions(rows, listen::questionsPerRound, *platform::services().random);
+    // A child is asked more often what they recently missed.
+    m_round.questions =
+        store::Player::current().child()
+            ? listen::practice::drawQuestions(rows, m_history, listen::questionsPerRound, *platform::services().random)
+            : listen::drawQuestions(rows, listen::questionsPerRound, *platform::services().random);
+    m_firstTries.clear();
+    store::Player::current().startRound(QStringLiteral("oreille"), level);
     showMode(Mode::Devine);
     lay(rows);
     // While guessing, a picture's name would give the answer away.
@@ -429,6 +444,28 @@ void Form_ecouter::endRound()
         news = QStringLiteral("Trouve %1 instruments du premier coup pour ouvrir le niveau suivant.")
                    .arg(listen::rightToOpen);
     setPanel(QStringLiteral("%1 sur %2").arg(m_round.rightFirstTry).arg(m_round.questions.size()), QString(), news);
+    // Won as a level is won: enough found at the first try.
+    store::Player::current().endRound(m_round.rightFirstTry >= listen::rightToOpen ? QStringLiteral("gagné")
+                                                                                   : QStringLiteral("perdu"),
+                                      m_round.rightFirstTry);
+    m_history.push_back(m_firstTries);
+    if (m_history.size() > std::size_t(listen::practice::roundsKept))
+        m_history.erase(m_history.begin());
+}
+
+void Form_ecouter::recordAnswer(int row)
+{
+    const auto file = [](int r) { return text(game::catalogue[static_cast<std::size_t>(r)].file); };
+    store::Player::current().answer(file(answer()), file(row), row == answer(), !m_round.missed);
+    if (!m_round.missed)
+        m_firstTries.push_back({answer(), row == answer()});
+}
+
+// Leaving "Devine" before the last question: the round is kept as abandoned.
+void Form_ecouter::leaveRound()
+{
+    if (m_mode == Mode::Devine && !m_round.over && store::Player::current().inRound())
+        store::Player::current().endRound(QStringLiteral("abandonné"), m_round.rightFirstTry);
 }
 
 void Form_ecouter::showInstrument(int row)

@@ -6,8 +6,13 @@
 
 #include "app/platform/platform.h"
 
+#include <QString>
 #include <span>
 #include <vector>
+
+namespace store {
+class Database;
+}
 
 // "Devine" for a child with a profile: the instruments this child recently missed come back more
 // often. Each instrument sits in one of three boxes: a miss sends it to the first, a round where
@@ -36,5 +41,9 @@ int box(const History &history, int row);
 // A round's questions from the level's rows. Never the same row twice in a row, nor first the row
 // that ended the last round of the history.
 std::vector<int> drawQuestions(std::span<const int> rows, const History &history, int count, platform::Random &random);
+
+// The child's last rounds of "Devine" as kept, oldest first: the first picture chosen for each
+// question. Runs on the store's thread.
+History recentRounds(store::Database &db, const QString &childId);
 
 } // namespace listen::practice

@@ -7,13 +7,22 @@
 #include "app/forms/accessibility.h"
 #include "app/forms/screens.h"
 #include "screens/game/catalogue.h"
+#include "screens/game/form_instruments.h"
 #include "screens/joueurs/form_joueurs.h"
 #include "screens/joueurs/roster.h"
+#include "screens/listen/form_ecouter.h"
+#include "screens/listen/rules.h"
+#include "screens/loading/form_chargement.h"
 #include "screens/menu/form_choix_instruments.h"
+#include "store/database.h"
+#include "store/player.h"
 #include "support/fakes.h"
 
 #include <QAccessible>
+#include <QDir>
 #include <QSignalSpy>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QtTest>
 
 namespace {
@@ -79,12 +88,69 @@ int focusedTile(Form_joueurs &screen)
     return -1;
 }
 
+QString databaseFile()
+{
+    return QDir::current().filePath(QStringLiteral("calivento.sqlite"));
+}
+
+// A database file with one class and these children, as an adult makes them.
+std::vector<store::Child> makeChildren(const QStringList &names)
+{
+    std::vector<store::Child> made;
+    std::optional<store::Database> db = store::Database::open({databaseFile(), {}}, QStringLiteral("test"));
+    if (!db)
+        return made;
+    const store::ClassRow classRow = db->defaultClass();
+    for (const QString &name : names) {
+        store::Child child;
+        child.classId = classRow.id;
+        child.firstName = name;
+        child.picture = QStringLiteral("hautbois");
+        if (std::optional<store::Child> added = db->addChild(child))
+            made.push_back(*added);
+    }
+    return made;
+}
+
+// Rows of a query on the file, each as its columns joined by "|", once every posted write is in.
+QStringList rowsOf(const QString &sql)
+{
+    store::Player::current().worker().wait();
+    QStringList rows;
+    std::optional<store::Database> db = store::Database::open({databaseFile(), {}}, QStringLiteral("check"));
+    if (!db)
+        return {QStringLiteral("<no database>")};
+    QSqlQuery query(db->sql());
+    if (!query.exec(sql))
+        return {QStringLiteral("<bad query>")};
+    while (query.next()) {
+        QStringList columns;
+        for (int c = 0; c < query.record().count(); ++c)
+            columns << query.value(c).toString();
+        rows << columns.join('|');
+    }
+    return rows;
+}
+
 } // namespace
 
 class TestJoueurs : public fakes::ScreenTest
 {
     Q_OBJECT
 private slots:
+    void init()
+    {
+        m_fake = fakes::install();
+        fakes::enterEmptyFolder();
+        store::Player::current().useStore({databaseFile(), {}});
+    }
+    void cleanup()
+    {
+        fakes::unloadAllScreens();
+        store::Player::current().leave();
+        store::Player::current().close();
+    }
+
     void frenchOrderAndPages_data()
     {
         QTest::addColumn<QStringList>("names");
@@ -230,6 +296,118 @@ private slots:
         QVERIFY(lea && lea->actionInterface());
         lea->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QTRY_VERIFY(forms::isLoaded<Form_choix_instruments>());
+    }
+
+    // After the loading screen: "Qui joue ?" once a child exists; at home the menu, and no
+    // database is made.
+    void startUp_data()
+    {
+        QTest::addColumn<QStringList>("children");
+        QTest::newRow("at home") << QStringList{};
+        QTest::newRow("a class") << QStringList{"Léa", "Noé"};
+    }
+    void startUp()
+    {
+        QFETCH(QStringList, children);
+        if (!children.isEmpty())
+            QCOMPARE(int(makeChildren(children).size()), children.size());
+        forms::get<Form_chargement>().Show();
+        QTRY_VERIFY(!forms::isLoaded<Form_chargement>());
+        QCOMPARE(forms::isLoaded<Form_joueurs>(), !children.isEmpty());
+        QCOMPARE(forms::isLoaded<Form_choix_instruments>(), children.isEmpty());
+        QCOMPARE(QFile::exists(databaseFile()), !children.isEmpty());
+        if (!children.isEmpty())
+            QCOMPARE(shownNames(forms::get<Form_joueurs>()), children);
+    }
+
+    // "Joueur : Léa" at the menu's top right while Léa plays, a way back to "Qui joue ?" by a
+    // click or Alt+J; absent at home.
+    void menuPlayer_data()
+    {
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("click") << false;
+        QTest::newRow("Alt+J") << true;
+    }
+    void menuPlayer()
+    {
+        QFETCH(bool, byKey);
+        const std::vector<store::Child> made = makeChildren({"Léa", "Noé"});
+        Form_choix_instruments &home = forms::get<Form_choix_instruments>();
+        QVERIFY(!home.Command_joueur.Visible());
+        home.Unload();
+        QCoreApplication::processEvents();
+
+        Form_joueurs &who = open(joueurs::Roster{{}, made, {}});
+        QTest::mouseClick(&who.tile(0), Qt::LeftButton);
+        Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
+        QVERIFY(menu.isVisible());
+        QCOMPARE(menu.Command_joueur.Caption(), QStringLiteral("Joueur : Léa"));
+        QCOMPARE(QRect(menu.Command_joueur.Left(), menu.Command_joueur.Top(), menu.Command_joueur.Width(),
+                       menu.Command_joueur.Height()),
+                 QRect(8400, 840, 3300, 375));
+        QVERIFY(menu.Command_joueur.Visible());
+        QCOMPARE(store::Player::current().child()->firstName, QStringLiteral("Léa"));
+        if (byKey)
+            press(Qt::Key_J, Qt::AltModifier);
+        else
+            QTest::mouseClick(&menu.Command_joueur, Qt::LeftButton);
+        QVERIFY(!forms::isLoaded<Form_choix_instruments>());
+        QVERIFY(store::Player::current().child() == nullptr);
+        QTRY_COMPARE(shownNames(forms::get<Form_joueurs>()), (QStringList{"Léa", "Noé"}));
+        QVERIFY(forms::get<Form_joueurs>().isVisible());
+    }
+
+    // A child's drops and answers, kept in the file: right or not, first try or not, each round
+    // with its outcome. At home nothing is kept and no file is made.
+    void recording_data()
+    {
+        QTest::addColumn<bool>("child");
+        QTest::newRow("a child") << true;
+        QTest::newRow("at home") << false;
+    }
+    void recording()
+    {
+        QFETCH(bool, child);
+        if (child)
+            store::Player::current().play(makeChildren({"Léa"}).front());
+        Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
+        menu.Show();
+        QTest::mouseClick(&menu.levelLabel(game::GameId::Percussions, 1), Qt::LeftButton);
+        Form_instruments &game = forms::get<Form_instruments>();
+        game.Timer1.setEnabled(false);
+        const int drum = game::indexOfPicture("CClaire");
+        const int cymbals = game::indexOfPicture("Cymbales");
+        fakes::drag(game.nameLabel(cymbals), fakes::exposedPoint(game.picture(drum)));
+        fakes::drag(game.nameLabel(drum), fakes::exposedPoint(game.picture(drum)));
+        QVERIFY(!game.picture(drum).Visible());
+        game.Command_retour.activate();
+        QCoreApplication::processEvents();
+
+        menu.Command_ecouter.activate();
+        Form_ecouter &listening = forms::get<Form_ecouter>();
+        listening.Command_devine_Click();
+        const int heard = listening.answer();
+        const std::vector<int> rows = listen::levelRows(1);
+        const int wrong = rows.front() == heard ? rows.back() : rows.front();
+        listening.picture_Click(wrong);
+        listening.picture_Click(heard);
+        listening.Command_retour_Click();
+        QCoreApplication::processEvents();
+
+        if (!child) {
+            QVERIFY(!QFile::exists(databaseFile()));
+            return;
+        }
+        const QString heardFile = QString::fromLatin1(game::catalogue[std::size_t(heard)].file);
+        const QString wrongFile = QString::fromLatin1(game::catalogue[std::size_t(wrong)].file);
+        QCOMPARE(
+            rowsOf(QStringLiteral("SELECT mode, game, level, instrument, answer, correct, first_try FROM answer_rows"
+                                  " ORDER BY at_ms, seq")),
+            (QStringList{"vue|percussions|1|cclaire|cymbales|0|1", "vue|percussions|1|cclaire|cclaire|1|0",
+                         "oreille|oreille|1|" + heardFile + "|" + wrongFile + "|0|1",
+                         "oreille|oreille|1|" + heardFile + "|" + heardFile + "|1|0"}));
+        QCOMPARE(rowsOf(QStringLiteral("SELECT game, outcome FROM rounds ORDER BY started_ms")),
+                 (QStringList{"percussions|abandonné", "oreille|abandonné"}));
     }
 };
 
