@@ -4,22 +4,14 @@
 
 #include "roster.h"
 
+#include "store/french.h"
 #include "store/player.h"
 
-#include <QCollator>
 #include <algorithm>
 
 namespace joueurs {
 
 namespace {
-
-QCollator frenchCollator()
-{
-    QCollator collator{QLocale(QLocale::French, QLocale::France)};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(true); // "CE2 B" before "CE10"
-    return collator;
-}
 
 // A name's first letter, with its accent taken off: "É" is typed "e".
 QChar initial(const QString &name)
@@ -30,8 +22,7 @@ QChar initial(const QString &name)
 
 template <typename T, typename Name> void sortByName(std::vector<T> &items, Name name)
 {
-    const QCollator collator = frenchCollator();
-    std::ranges::stable_sort(items, [&](const T &a, const T &b) { return collator.compare(name(a), name(b)) < 0; });
+    std::ranges::stable_sort(items, [&](const T &a, const T &b) { return store::lessFrench(name(a), name(b)); });
 }
 
 } // namespace
@@ -78,11 +69,6 @@ std::vector<store::ClassRow> classesWithChildren(const Roster &roster)
             classes.push_back(c);
     sortByName(classes, [](const store::ClassRow &c) { return c.name; });
     return classes;
-}
-
-void sortFrench(std::vector<QString> &names)
-{
-    sortByName(names, [](const QString &n) { return n; });
 }
 
 int pageCount(int tiles)

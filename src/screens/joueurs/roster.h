@@ -41,9 +41,6 @@ std::vector<store::Child> childrenOf(const Roster &roster, const QString &classI
 // The classes that have children, in French alphabetical order.
 std::vector<store::ClassRow> classesWithChildren(const Roster &roster);
 
-// Names in French order: accents as French sorts them, case ignored.
-void sortFrench(std::vector<QString> &names);
-
 int pageCount(int tiles);
 
 // The next name after `from` (wrapping round, -1 = from the start) whose first letter, accent
