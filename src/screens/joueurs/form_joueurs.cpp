@@ -136,6 +136,13 @@ void Form_joueurs::Form_Load()
 void Form_joueurs::setRoster(const joueurs::Roster &roster)
 {
     m_roster = roster;
+    m_fromClasses = false;
+    if (roster.children.empty()) {
+        // The last child was removed meanwhile: the game is as at home.
+        forms::get<Form_choix_instruments>().Show();
+        Unload();
+        return;
+    }
     if (joueurs::offerOf(roster) == joueurs::Offer::Classes)
         showClasses();
     else if (!roster.classShown.isEmpty() && !joueurs::childrenOf(roster, roster.classShown).empty())
@@ -185,7 +192,7 @@ void Form_joueurs::showPage(int page)
         tilePicture(i).setVisible(shown);
         tileName(i).setVisible(shown);
     }
-    Command_precedents.setVisible(m_page > 0);
+    Command_precedents.setVisible(m_page > 0 || m_fromClasses);
     Command_suivants.setVisible(m_page + 1 < pages);
 }
 
@@ -231,6 +238,8 @@ void Form_joueurs::Case_joueur_Click(int tile)
         return;
     if (m_offer == joueurs::Offer::Classes) {
         showChildren(m_entries[index].id);
+        m_fromClasses = true;
+        Command_precedents.setVisible(true);
         this->tile(0).setFocus(Qt::OtherFocusReason);
     } else {
         play(m_children[index]);
@@ -246,6 +255,12 @@ void Form_joueurs::Command_suivants_Click()
 
 void Form_joueurs::Command_precedents_Click()
 {
+    if (m_page == 0 && m_fromClasses) {
+        m_fromClasses = false;
+        showClasses();
+        tile(0).setFocus(Qt::OtherFocusReason);
+        return;
+    }
     showPage(m_page - 1);
     if (focusWidget() == nullptr || !focusWidget()->isVisible())
         tile(0).setFocus(Qt::OtherFocusReason);

@@ -66,6 +66,7 @@ private:
     std::vector<Entry> m_entries;
     std::vector<store::Child> m_children; // in the order of m_entries when they are children
     int m_page = 0;
+    bool m_fromClasses = false; // the children shown are those of a class tile: "Précédents" goes back
     std::deque<forms::Label> m_tiles;
     std::deque<forms::Image> m_pictures;
     std::deque<forms::Label> m_names;

@@ -8,6 +8,7 @@
 #include "app/forms/screens.h"
 #include "screens/game/catalogue.h"
 #include "screens/game/form_instruments.h"
+#include "screens/game/rules.h"
 #include "screens/joueurs/form_joueurs.h"
 #include "screens/joueurs/roster.h"
 #include "screens/listen/form_ecouter.h"
@@ -265,9 +266,12 @@ private slots:
         roster.classShown = classShown;
         Form_joueurs &screen = open(roster);
         QCOMPARE(shownNames(screen), first);
+        QCOMPARE(screen.Command_precedents.Visible(), false);
         if (classShown.isEmpty()) {
             QTest::mouseClick(&screen.tile(1), Qt::LeftButton);
             QCOMPARE(shownNames(screen), (QStringList{"Anaïs", "Zoé"}));
+            QTest::mouseClick(&screen.Command_precedents, Qt::LeftButton); // back to the classes
+            QCOMPARE(shownNames(screen), first);
         }
     }
 
@@ -380,7 +384,10 @@ private slots:
         fakes::drag(game.nameLabel(cymbals), fakes::exposedPoint(game.picture(drum)));
         fakes::drag(game.nameLabel(drum), fakes::exposedPoint(game.picture(drum)));
         QVERIFY(!game.picture(drum).Visible());
-        game.Command_retour.activate();
+        game.Command_recommencer.activate(); // the round so far is abandoned
+        game.Timer1.setInterval(game::lostAt);
+        game.Timer1_Timer(); // and the next one lost
+        game.Command_retour_Click();
         QCoreApplication::processEvents();
 
         menu.Command_ecouter.activate();
@@ -406,8 +413,8 @@ private slots:
             (QStringList{"vue|percussions|1|cclaire|cymbales|0|1", "vue|percussions|1|cclaire|cclaire|1|0",
                          "oreille|oreille|1|" + heardFile + "|" + wrongFile + "|0|1",
                          "oreille|oreille|1|" + heardFile + "|" + heardFile + "|1|0"}));
-        QCOMPARE(rowsOf(QStringLiteral("SELECT game, outcome FROM rounds ORDER BY started_ms")),
-                 (QStringList{"percussions|abandonné", "oreille|abandonné"}));
+        QCOMPARE(rowsOf(QStringLiteral("SELECT game, level, outcome FROM rounds ORDER BY n")),
+                 (QStringList{"percussions|1|abandonné", "percussions|1|perdu", "oreille|1|abandonné"}));
     }
 };
 
