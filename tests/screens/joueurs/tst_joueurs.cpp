@@ -226,6 +226,29 @@ private slots:
         QVERIFY(!forms::isLoaded<Form_joueurs>());
     }
 
+    void pickByClickOrTap_data()
+    {
+        QTest::addColumn<bool>("finger");
+        QTest::newRow("click") << false;
+        QTest::newRow("tap") << true;
+    }
+    void pickByClickOrTap()
+    {
+        QFETCH(bool, finger);
+        Form_joueurs &screen = open(rosterOf({"Léa", "Noé", "Zoé"}));
+        // On the picture, which lies over the tile: the tile takes it all the same.
+        const QPoint at = screen.tilePicture(1).geometry().center();
+        if (finger) {
+            static QPointingDevice *fingers = QTest::createTouchDevice();
+            QTest::touchEvent(&screen, fingers).press(0, at);
+            QTest::touchEvent(&screen, fingers).release(0, at);
+        } else {
+            QTest::mouseClick(&screen.tile(1), Qt::LeftButton, {}, screen.tile(1).mapFrom(&screen, at));
+        }
+        QTRY_VERIFY(forms::isLoaded<Form_choix_instruments>());
+        QCOMPARE(store::Player::current().child()->firstName, QStringLiteral("Noé"));
+    }
+
     void quit_data()
     {
         QTest::addColumn<bool>("byKey");
@@ -306,20 +329,23 @@ private slots:
     // database is made.
     void startUp_data()
     {
+        QTest::addColumn<bool>("file");
         QTest::addColumn<QStringList>("children");
-        QTest::newRow("at home") << QStringList{};
-        QTest::newRow("a class") << QStringList{"Léa", "Noé"};
+        QTest::newRow("at home") << false << QStringList{};
+        QTest::newRow("a file with no child") << true << QStringList{};
+        QTest::newRow("a class") << true << QStringList{"Léa", "Noé"};
     }
     void startUp()
     {
+        QFETCH(bool, file);
         QFETCH(QStringList, children);
-        if (!children.isEmpty())
+        if (file)
             QCOMPARE(int(makeChildren(children).size()), children.size());
         forms::get<Form_chargement>().Show();
         QTRY_VERIFY(!forms::isLoaded<Form_chargement>());
         QCOMPARE(forms::isLoaded<Form_joueurs>(), !children.isEmpty());
         QCOMPARE(forms::isLoaded<Form_choix_instruments>(), children.isEmpty());
-        QCOMPARE(QFile::exists(databaseFile()), !children.isEmpty());
+        QCOMPARE(QFile::exists(databaseFile()), file);
         if (!children.isEmpty())
             QCOMPARE(shownNames(forms::get<Form_joueurs>()), children);
     }
