@@ -59,7 +59,7 @@ int writeAnswers(const QString &file)
     player.play(lea);
     player.startRound(QStringLiteral("tous"), 3);
     QFile out;
-    out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered); // no buffer a kill could lose
     QTimer timer;
     int posted = 0;
     QObject::connect(&timer, &QTimer::timeout, [&] {
