@@ -387,6 +387,47 @@ private slots:
         QVERIFY(forms::get<Form_joueurs>().isVisible());
     }
 
+    // "Devine" asks a child more often about what they missed in their last rounds, read from
+    // the file; at home the draw is as it always was.
+    void devineAsksWhatWasMissed_data()
+    {
+        QTest::addColumn<bool>("child");
+        QTest::addColumn<int>("violins"); // out of ten questions at level 1
+        QTest::newRow("a child who missed it three times") << true << 5;
+        QTest::newRow("at home") << false << 3;
+    }
+    void devineAsksWhatWasMissed()
+    {
+        QFETCH(bool, child);
+        QFETCH(int, violins);
+        const store::Child lea = makeChildren({"Léa"}).front();
+        {
+            std::optional<store::Database> db = store::Database::open({databaseFile(), {}}, QStringLiteral("past"));
+            QVERIFY(db);
+            for (int r = 0; r < 3; ++r) {
+                const QString id = QStringLiteral("round-%1").arg(r);
+                QVERIFY(db->saveRound({id, lea.id, "oreille", "oreille", 1, 1000 * r, 500, "perdu", 3}));
+                const store::Answer missed{id, 1, "violon", "flute", false, true, 100};
+                QVERIFY(db->addAnswers({&missed, 1}));
+            }
+        }
+        if (child)
+            store::Player::current().play(lea);
+        m_fake.random->values = {0.1f, 0.7f, 0.4f, 0.9f, 0.2f};
+        Form_ecouter &listening = forms::get<Form_ecouter>();
+        if (child)
+            store::Player::current().worker().wait();
+        QCoreApplication::processEvents(); // the child's rounds come back
+        listening.Label_niveau_Click(1);
+        int asked = 0;
+        for (int q = 0; q < listen::questionsPerRound; ++q) {
+            asked += listening.answer() == game::indexOfPicture("violon");
+            listening.picture_Click(listening.answer());
+            listening.Command_suivant_Click();
+        }
+        QCOMPARE(asked, violins);
+    }
+
     // A child's drops and answers, kept in the file: right or not, first try or not, each round
     // with its outcome. At home nothing is kept and no file is made.
     void recording_data()
