@@ -8,8 +8,10 @@
 // fixed random sequence so the pictures are the same every time.
 #include "app/forms/screens.h"
 #include "app/platform/platform.h"
+#include "screens/game/catalogue.h"
 #include "screens/game/form_instruments.h"
 #include "screens/help/form_help.h"
+#include "screens/joueurs/form_joueurs.h"
 #include "screens/listen/form_ecouter.h"
 #include "screens/listen/rules.h"
 #include "screens/loading/form_chargement.h"
@@ -147,6 +149,25 @@ int main(int argc, char *argv[])
         }
     save(listening, QStringLiteral("listen-devine"));
     listening.Command_retour_Click();
+
+    // "Qui joue ?" for a class of 28, each child with an instrument in turn.
+    joueurs::Roster roster;
+    roster.classes.push_back({QStringLiteral("classe"), QStringLiteral("Ma classe")});
+    const QStringList names = QString::fromUtf8("Léa Noé Émile Zoé Anaïs Jules Inès Lucas Chloé Hugo Manon Arthur "
+                                                "Élodie Nathan Camille Louis Jade Gabriel Léna Raphaël Maël Sarah "
+                                                "Adam Lina Théo Rose Sacha Mila")
+                                  .split(QLatin1Char(' '));
+    for (int i = 0; i < names.size(); ++i)
+        roster.children.push_back({QString::number(i),
+                                   QStringLiteral("classe"),
+                                   names[i],
+                                   QString::fromLatin1(game::catalogue[std::size_t(i % game::instrumentCount)].file),
+                                   {},
+                                   false});
+    Form_joueurs &who = forms::get<Form_joueurs>();
+    who.setRoster(roster);
+    who.Show();
+    save(who, QStringLiteral("joueurs"));
 
     forms::Screens::instance().unloadAll();
     return 0;
