@@ -15,6 +15,9 @@ namespace startup {
 
 struct Options {
     bool grandEcran = false; // every screen scaled to fill the monitor
+    QString exporter;        // every answer kept, to this CSV file
+    QString ajouterEnfants;  // a list of first names to add
+    QString classe;          // the class they go into
 };
 
 // The command line read: either options to run with, or a text to print and an exit status

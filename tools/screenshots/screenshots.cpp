@@ -8,15 +8,17 @@
 // fixed random sequence so the pictures are the same every time.
 #include "app/forms/screens.h"
 #include "app/platform/platform.h"
+#include "screens/game/catalogue.h"
 #include "screens/game/form_instruments.h"
 #include "screens/help/form_help.h"
+#include "screens/joueurs/form_joueurs.h"
 #include "screens/listen/form_ecouter.h"
 #include "screens/listen/rules.h"
 #include "screens/loading/form_chargement.h"
 #include "screens/menu/form_choix_instruments.h"
 #include "screens/results/form_gagner_instruments.h"
 #include "screens/results/form_perdu_instruments.h"
-#include "screens/results/progress.h"
+#include "store/progress.h"
 
 #include <QApplication>
 #include <QDir>
@@ -134,7 +136,7 @@ int main(int argc, char *argv[])
     // The listening screen: a picture clicked in "Découvrir", then a question of "Devine" at
     // level 2 after one wrong answer.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    progress::Store().write(QLatin1String(listen::progressFile), 2);
+    store::progress::Store().write(QLatin1String(listen::progressFile), 2);
     menu.Command_ecouter.Click();
     Form_ecouter &listening = forms::get<Form_ecouter>();
     listening.picture_Click(game::indexOfPicture("violon"));
@@ -147,6 +149,25 @@ int main(int argc, char *argv[])
         }
     save(listening, QStringLiteral("listen-devine"));
     listening.Command_retour_Click();
+
+    // "Qui joue ?" for a class of 28, each child with an instrument in turn.
+    joueurs::Roster roster;
+    roster.classes.push_back({QStringLiteral("classe"), QStringLiteral("Ma classe")});
+    const QStringList names = QString::fromUtf8("Léa Noé Émile Zoé Anaïs Jules Inès Lucas Chloé Hugo Manon Arthur "
+                                                "Élodie Nathan Camille Louis Jade Gabriel Léna Raphaël Maël Sarah "
+                                                "Adam Lina Théo Rose Sacha Mila")
+                                  .split(QLatin1Char(' '));
+    for (int i = 0; i < names.size(); ++i)
+        roster.children.push_back({QString::number(i),
+                                   QStringLiteral("classe"),
+                                   names[i],
+                                   QString::fromLatin1(game::catalogue[std::size_t(i % game::instrumentCount)].file),
+                                   {},
+                                   false});
+    Form_joueurs &who = forms::get<Form_joueurs>();
+    who.setRoster(roster);
+    who.Show();
+    save(who, QStringLiteral("joueurs"));
 
     forms::Screens::instance().unloadAll();
     return 0;

@@ -15,6 +15,7 @@
 #include "screens/menu/form_choix_instruments.h"
 #include "screens/results/form_gagner_instruments.h"
 #include "screens/results/form_perdu_instruments.h"
+#include "store/player.h"
 
 #include <QHash>
 
@@ -295,6 +296,8 @@ void Form_instruments::prepareRound(GameId id, int level)
     button.press();
     button.setVisible(true);
     Timer1.setInterval(game::startInterval(id, level));
+    m_dropped.fill(false);
+    store::Player::current().startRound(store::gameKey(QLatin1String(game::info(id).progressFile)), level);
     setWindowTitle(QStringLiteral("Calivento – %1, niveau %2").arg(text(game::info(id).title)).arg(level));
 }
 
@@ -361,18 +364,38 @@ void Form_instruments::picture_DragDrop(int row, forms::Control *source)
     if (verdict.right() && Command_son.Caption() == effectsOn)
         platform::services().sound->play(listen::rightDropSound(row));
     forms::a11y::announce(*this, game::spokenVerdict(dragged->Caption(), verdict.right()));
+    recordDrop(row, dragged->Caption(), verdict.right());
 
     // Pictures outside the game were never shown, so all 24 hidden means all found.
     for (const forms::Image &image : m_pictures)
         if (image.Visible())
             return;
+    store::Player::current().endRound(QStringLiteral("gagné"), Text_points.Caption().toInt());
     forms::get<Form_gagner_instruments>().Show();
+}
+
+void Form_instruments::recordDrop(int row, const QString &dragged, bool right)
+{
+    // What was dropped: an instrument's drawing name, or a family ("famille:cordes").
+    QString answer;
+    for (const game::Instrument &instrument : game::catalogue)
+        if (dragged == text(instrument.caption))
+            answer = text(instrument.file);
+    for (const game::FamilyInfo &family : game::families)
+        if (dragged == text(family.caption))
+            answer = family.family == game::Family::Cordes  ? QStringLiteral("famille:cordes")
+                     : family.family == game::Family::Vents ? QStringLiteral("famille:vents")
+                                                            : QStringLiteral("famille:percussions");
+    const bool first = !m_dropped[static_cast<std::size_t>(row)];
+    m_dropped[static_cast<std::size_t>(row)] = true;
+    store::Player::current().answer(text(game::catalogue[static_cast<std::size_t>(row)].file), answer, right, first);
 }
 
 void Form_instruments::Timer1_Timer()
 {
     const game::Beat next = game::beat(Timer1.Interval(), bascule_metronome);
     if (next.lost) {
+        store::Player::current().endRound(QStringLiteral("perdu"), next.points.toInt());
         forms::get<Form_Perdu_instruments>().Show();
         Text_points.setCaption(next.points);
         return;
@@ -451,6 +474,8 @@ void Form_instruments::Command_aide_Click()
 
 void Form_instruments::Command_retour_Click()
 {
+    if (store::Player::current().inRound())
+        store::Player::current().endRound(QStringLiteral("abandonné"), Text_points.Caption().toInt());
     Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
     menu.Command_icon.press();
     menu.setEnabled(true);

@@ -96,6 +96,8 @@ public:
 private:
     void setUpBoard(game::GameId id);
     void stack();
+    // Keeps a child's drop; nothing at home.
+    void recordDrop(int row, const QString &dragged, bool right);
 
     std::deque<forms::Image> m_pictures;     // catalogue order
     std::deque<forms::Label> m_nameLabels;   // catalogue order
@@ -104,4 +106,5 @@ private:
     QTime temps_depart;
     QString temps_ecoule;
     bool bascule_metronome = false;
+    std::array<bool, game::instrumentCount> m_dropped{}; // a drop on the picture this round
 };

@@ -10,13 +10,14 @@
 #include "app/forms/twips.h"
 #include "app/platform/platform.h"
 #include "keyboard.h"
+#include "practice.h"
 #include "resources/resources.h"
 #include "resources/sounds.h"
 #include "rules.h"
 #include "screens/game/orchestra.h"
 #include "screens/game/rules.h"
 #include "screens/menu/form_choix_instruments.h"
-#include "screens/results/progress.h"
+#include "store/player.h"
 #include "setting.h"
 
 #include <QEvent>
@@ -203,8 +204,13 @@ void Form_ecouter::Form_Load()
     centreOnDesktop();
     setPicture(resources::picture(QStringLiteral("Fond"), 1));
     refreshLevels();
-    label(Case_trouve).setCaption(listen::hearsFoundInstrument() ? QStringLiteral("X") : QString());
+    label(Case_trouve).setCaption(store::Player::current().hearsFoundInstrument() ? QStringLiteral("X") : QString());
     showMode(Mode::Decouvrir);
+    // What the child recently missed comes back more often in "Devine".
+    if (const store::Child *child = store::Player::current().child())
+        store::Player::current().worker().query<listen::practice::History>(
+            [id = child->id](store::Database &db) { return listen::practice::recentRounds(db, id); }, this,
+            [this](listen::practice::History history) { m_history = std::move(history); });
 }
 
 // A phrase is decoded the first time it plays, which takes longer than a click should wait for
@@ -243,6 +249,7 @@ int Form_ecouter::answer() const
 
 void Form_ecouter::Command_decouvrir_Click()
 {
+    leaveRound();
     showMode(Mode::Decouvrir);
 }
 
@@ -276,6 +283,7 @@ void Form_ecouter::picture_Click(int row)
     }
     if (answer() < 0 || m_round.answered || greyed(row))
         return;
+    recordAnswer(row);
     if (row == answer()) {
         m_round.answered = true;
         if (!m_round.missed)
@@ -316,6 +324,7 @@ void Form_ecouter::Command_rejouer_Click()
 
 void Form_ecouter::Command_retour_Click()
 {
+    leaveRound();
     Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
     menu.setEnabled(true);
     menu.Show();
@@ -324,8 +333,8 @@ void Form_ecouter::Command_retour_Click()
 
 void Form_ecouter::Command_trouve_Click()
 {
-    const bool on = !listen::hearsFoundInstrument();
-    listen::setHearsFoundInstrument(on); // an unwritable folder keeps it for this run only
+    const bool on = !store::Player::current().hearsFoundInstrument();
+    store::Player::current().setHearsFoundInstrument(on); // an unwritable folder keeps it for this run only
     label(Case_trouve).setCaption(on ? QStringLiteral("X") : QString());
     forms::a11y::checkedChanged(label(Command_trouve));
 }
@@ -397,7 +406,13 @@ void Form_ecouter::startRound(int level)
     const std::vector<int> rows = listen::levelRows(level);
     m_round = Round();
     m_round.level = level;
-    m_round.questions = listen::drawQuestions(rows, listen::questionsPerRound, *platform::services().random);
+    // A child is asked more often what they recently missed.
+    m_round.questions =
+        store::Player::current().child()
+            ? listen::practice::drawQuestions(rows, m_history, listen::questionsPerRound, *platform::services().random)
+            : listen::drawQuestions(rows, listen::questionsPerRound, *platform::services().random);
+    m_firstTries.clear();
+    store::Player::current().startRound(QStringLiteral("oreille"), level);
     showMode(Mode::Devine);
     lay(rows);
     askQuestion();
@@ -424,12 +439,12 @@ void Form_ecouter::askQuestion()
 void Form_ecouter::endRound()
 {
     m_round.over = true;
-    const progress::Store store;
+    store::Player &player = store::Player::current();
     const QString file = QLatin1String(listen::progressFile);
-    const int stored = store.read(file).value_or(1);
-    const int after = listen::afterRound(stored, m_round.level, m_round.rightFirstTry);
-    if (after != stored)
-        store.write(file, after);
+    const int stored = player.openLevels(file).value_or(1);
+    int after = listen::afterRound(stored, m_round.level, m_round.rightFirstTry);
+    if (after != stored && !player.raiseLevels(file, after))
+        after = stored; // not kept: no news of a level opened
     refreshLevels();
 
     // "Rejouer" takes the focus before "Suivant" hides, or Qt would hand it on to "Retour".
@@ -444,6 +459,28 @@ void Form_ecouter::endRound()
         news = QStringLiteral("Trouve %1 instruments du premier coup pour ouvrir le niveau suivant.")
                    .arg(listen::rightToOpen);
     setPanel(QStringLiteral("%1 sur %2").arg(m_round.rightFirstTry).arg(m_round.questions.size()), QString(), news);
+    // Won as a level is won: enough found at the first try.
+    store::Player::current().endRound(m_round.rightFirstTry >= listen::rightToOpen ? QStringLiteral("gagné")
+                                                                                   : QStringLiteral("perdu"),
+                                      m_round.rightFirstTry);
+    m_history.push_back(m_firstTries);
+    if (m_history.size() > std::size_t(listen::practice::roundsKept))
+        m_history.erase(m_history.begin());
+}
+
+void Form_ecouter::recordAnswer(int row)
+{
+    const auto file = [](int r) { return text(game::catalogue[static_cast<std::size_t>(r)].file); };
+    store::Player::current().answer(file(answer()), file(row), row == answer(), !m_round.missed);
+    if (!m_round.missed)
+        m_firstTries.push_back({answer(), row == answer()});
+}
+
+// Leaving "Devine" before the last question: the round is kept as abandoned.
+void Form_ecouter::leaveRound()
+{
+    if (m_mode == Mode::Devine && !m_round.over && store::Player::current().inRound())
+        store::Player::current().endRound(QStringLiteral("abandonné"), m_round.rightFirstTry);
 }
 
 void Form_ecouter::showInstrument(int row)
@@ -471,7 +508,7 @@ void Form_ecouter::setGreyed(int row, bool greyed)
 
 void Form_ecouter::refreshLevels()
 {
-    const std::optional<int> open = progress::Store().read(QLatin1String(listen::progressFile));
+    const std::optional<int> open = store::Player::current().openLevels(QLatin1String(listen::progressFile));
     for (int level = 1; level <= open.value_or(1); ++level)
         label(levelLabels[static_cast<std::size_t>(level - 1)]).setEnabled(true);
 }

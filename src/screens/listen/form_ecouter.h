@@ -7,6 +7,7 @@
 #include "app/forms/form.h"
 #include "app/forms/image.h"
 #include "app/forms/label.h"
+#include "practice.h"
 
 #include <array>
 #include <deque>
@@ -95,6 +96,12 @@ private:
     void refreshLevels();
     void markSelected();
     void prepareSound(int row);
+
+    // A child's answers: kept, and the last rounds' first tries for the draw.
+    void recordAnswer(int row);
+    void leaveRound();
+    listen::practice::History m_history;
+    std::vector<listen::practice::Asked> m_firstTries;
 
     std::deque<forms::Label> m_labels;   // in LabelId order
     std::deque<forms::Label> m_captions; // in the order of game::sections

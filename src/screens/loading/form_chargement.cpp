@@ -6,6 +6,7 @@
 
 #include "app/forms/screens.h"
 #include "resources/resources.h"
+#include "screens/joueurs/form_joueurs.h"
 #include "screens/menu/form_choix_instruments.h"
 #include "screens/menu/form_noire.h"
 
@@ -47,6 +48,13 @@ void Form_chargement::Form_Load()
     // the loading screen's own start, on the other core.
     resources::renderAhead(QStringLiteral("Fond"), 1);
     setPicture(resources::picture(QStringLiteral("Calivento"), 2));
+    // At home there is no database and none is made: the menu comes as it always did.
+    m_asking = joueurs::fetchRoster(this, [this](joueurs::Roster roster) {
+        m_asking = false;
+        m_roster = std::move(roster);
+        if (m_countedDown)
+            handOver();
+    });
 }
 
 void Form_chargement::Timer1_Timer()
@@ -61,7 +69,20 @@ void Form_chargement::Timer1_Timer()
         return;
     Timer1.setInterval(0);
     Timer1.setEnabled(false);
+    m_countedDown = true;
+    if (!m_asking) // otherwise the answer hands over when it comes
+        handOver();
+}
+
+void Form_chargement::handOver()
+{
     forms::get<Form_noire>().Show();
-    forms::get<Form_choix_instruments>().Show();
+    if (m_roster && !m_roster->children.empty()) {
+        Form_joueurs &who = forms::get<Form_joueurs>();
+        who.setRoster(*m_roster);
+        who.Show();
+    } else {
+        forms::get<Form_choix_instruments>().Show();
+    }
     Unload();
 }

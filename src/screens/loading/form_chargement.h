@@ -9,9 +9,12 @@
 #include "app/forms/label.h"
 #include "app/forms/shape.h"
 #include "app/forms/timer.h"
+#include "screens/joueurs/roster.h"
+
+#include <optional>
 
 // The loading screen: the mascot, a line asking to wait, and a short countdown before the
-// backdrop and the menu take over.
+// backdrop and the menu take over, or "Qui joue ?" once an adult has made children.
 class Form_chargement : public forms::Form
 {
     Q_OBJECT
@@ -27,4 +30,10 @@ public:
 
 private:
     void preloadMenu();
+    void handOver();
+
+    // Who may play, read from the store during the countdown; nothing at home.
+    bool m_asking = false;
+    bool m_countedDown = false;
+    std::optional<joueurs::Roster> m_roster;
 };

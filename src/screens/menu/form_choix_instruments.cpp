@@ -11,9 +11,10 @@
 #include "resources/resources.h"
 #include "screens/game/form_instruments.h"
 #include "screens/help/form_help.h"
+#include "screens/joueurs/form_joueurs.h"
 #include "screens/listen/form_ecouter.h"
 #include "screens/results/form_gagner_instruments.h"
-#include "screens/results/progress.h"
+#include "store/player.h"
 
 #include <QCloseEvent>
 
@@ -61,6 +62,8 @@ Form_choix_instruments::Form_choix_instruments()
                      resources::design(QStringLiteral("metronome_menu")), false)
     , Command_ecouter(this, QStringLiteral("Command_ecouter"), QStringLiteral("Écouter les instruments"),
                       {4200, 5400, 3600, 615}, headingLook)
+    , Command_joueur(this, QStringLiteral("Command_joueur"), QString(), {8400, 840, 3300, 375},
+                     {.fore = darkRed, .align = Qt::AlignHCenter, .font = {.points = 12, .bold = true}})
     , Command_fichier(this, QStringLiteral("Command_fichier"), QString(), {3840, 9720, 855, 255})
     , Command_pasicon(this, QStringLiteral("Command_pasicon"), QStringLiteral("pas_icon"), {4920, 9720, 975, 255})
     , Command_icon(this, QStringLiteral("Command_icon"), QStringLiteral("icon"), {5880, 9720, 615, 255})
@@ -95,6 +98,9 @@ Form_choix_instruments::Form_choix_instruments()
     Command_ecouter.setMouseIcon(forms::handCursor());
     Command_ecouter.setMousePointer(forms::Pointer::Custom);
     Command_ecouter.setFocusPolicy(Qt::TabFocus);
+    Command_joueur.setMouseIcon(forms::handCursor());
+    Command_joueur.setMousePointer(forms::Pointer::Custom);
+    Command_joueur.setFocusPolicy(Qt::TabFocus);
     for (forms::TriggerButton *trigger : {&Command_fichier, &Command_pasicon, &Command_icon})
         trigger->setEnabled(false);
 
@@ -104,6 +110,7 @@ Form_choix_instruments::Form_choix_instruments()
     connect(&Command25, &forms::Control::Click, this, &Form_choix_instruments::Command25_Click);
     connect(&Metronome_stop, &forms::Control::Click, this, &Form_choix_instruments::Metronome_stop_Click);
     connect(&Command_ecouter, &forms::Control::Click, this, &Form_choix_instruments::Command_ecouter_Click);
+    connect(&Command_joueur, &forms::Control::Click, this, &Form_choix_instruments::Command_joueur_Click);
 }
 
 forms::Label &Form_choix_instruments::levelLabel(game::GameId id, int level)
@@ -118,6 +125,9 @@ void Form_choix_instruments::Form_Load()
     setPicture(resources::picture(QStringLiteral("Fond"), 1));
     Command_icon.press();
     Command_fichier.press();
+    const store::Child *child = store::Player::current().child();
+    Command_joueur.setCaption(child ? QStringLiteral("Joueur : %1").arg(child->firstName) : QString());
+    Command_joueur.setVisible(child != nullptr);
 }
 
 void Form_choix_instruments::Form_Unload()
@@ -130,10 +140,12 @@ void Form_choix_instruments::Form_Unload()
     forms::unload<Form_ecouter>();
 }
 
-void Form_choix_instruments::Form_KeyDown(int keyCode, int)
+void Form_choix_instruments::Form_KeyDown(int keyCode, int shift)
 {
     if (keyCode == forms::vk::Escape) {
         Command25_Click();
+    } else if (keyCode == 'J' && (shift & forms::altDown) && Command_joueur.Visible()) {
+        Command_joueur_Click();
     } else if (keyCode == forms::vk::F1) {
         Metronome_stop_Click();
     } else if (const auto color = backdrop::colorForKey(keyCode)) {
@@ -153,14 +165,14 @@ QList<forms::Control *> Form_choix_instruments::keyboardOrder()
         order.append(&label);
     order.append(&Command_ecouter);
     order.append(&Command25);
+    order.append(&Command_joueur);
     return order;
 }
 
 void Form_choix_instruments::Command_fichier_Click()
 {
-    const progress::Store store;
     for (const game::GameInfo &info : game::games) {
-        const std::optional<int> open = store.read(info.id);
+        const std::optional<int> open = store::Player::current().openLevels(QLatin1String(info.progressFile));
         if (!open)
             continue; // unreadable: that game's levels stay as they are
         for (int level = 1; level <= *open; ++level)
@@ -199,6 +211,20 @@ void Form_choix_instruments::Command_ecouter_Click()
     // Like a game, the listening screen leaves the menu disabled behind it until "Retour".
     setEnabled(false);
     forms::get<Form_ecouter>().Show();
+}
+
+void Form_choix_instruments::Command_joueur_Click()
+{
+    if (!isEnabled())
+        return; // a game or the listening screen is open over the menu
+    store::Player::current().leave();
+    // Loaded before the menu goes, so that the game never finds itself without a screen.
+    Form_joueurs &who = forms::get<Form_joueurs>();
+    joueurs::fetchRoster(&who, [&who](const joueurs::Roster &roster) { who.setRoster(roster); });
+    Unload();
+    platform::services().taskbar->hide(); // shown again by the menu's unload
+    forms::get<Form_noire>().Show();
+    who.Show();
 }
 
 void Form_choix_instruments::closeEvent(QCloseEvent *event)

@@ -31,6 +31,7 @@ public:
     void Command25_Click();
     void Metronome_stop_Click();
     void Command_ecouter_Click();
+    void Command_joueur_Click();
 
     // The level label of a game, level 1 to 3.
     forms::Label &levelLabel(game::GameId id, int level);
@@ -39,6 +40,8 @@ public:
     forms::Label Command25;
     forms::Image Metronome_stop;
     forms::Label Command_ecouter;
+    // "Joueur : Léa" while a child plays; back to "Qui joue ?".
+    forms::Label Command_joueur;
     forms::TriggerButton Command_fichier;
     forms::TriggerButton Command_pasicon;
     forms::TriggerButton Command_icon;
