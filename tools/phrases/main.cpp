@@ -515,6 +515,9 @@ Heard listen(const phrases::Phrase &p, const std::vector<double> &x)
             const double tune = centsFrom(std::vector<double>(part.begin(), part.end()), asked);
             if (!std::isnan(tune) && std::abs(tune) > std::abs(h.worstTuning))
                 h.worstTuning = tune;
+            if (std::getenv("PHRASES_VERBOSE"))
+                std::printf("  %s key %d at %.2f s: period %+.1f cents over %.2f s\n", p.file, l.key, l.from, tune,
+                            l.to - l.from);
         }
     }
     const auto envelope = [&](double from, double to, double step) {
