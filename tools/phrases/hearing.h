@@ -73,18 +73,18 @@ struct Spectrum {
 };
 
 // The pitch a listener hears most strongly near `asked` Hz, within an octave and a semitone either
-// way: the candidate whose first 15 harmonics weigh most (subharmonic summation, each harmonic
+// way: the candidate whose first harmonics (15 unless told) weigh most (subharmonic summation, each harmonic
 // weighing 0.84 of the one before), among candidates whose fundamental is itself heard (within
 // 30 dB of the loudest partial: a drum's overtones do not make a pitch an octave under its tone).
 // Candidates within a quarter tone of `others` (the notes still sounding) or of their harmonics
 // are passed over, unless they are the note asked.
 inline double strongestPitch(std::span<const double> x, double rate, double asked, std::span<const double> others = {},
-                             double semitones = 13, double stepCents = 5)
+                             int harmonics = 15, double semitones = 13, double stepCents = 5)
 {
     const Spectrum s(x, rate);
     const auto salience = [&](double f) {
         double sum = 0, w = 1;
-        for (int h = 1; h <= 15 && h * f < rate / 2; ++h, w *= 0.84)
+        for (int h = 1; h <= harmonics && h * f < rate / 2; ++h, w *= 0.84)
             sum += s.at(h * f) * w;
         return sum;
     };
@@ -128,6 +128,14 @@ inline double centroid(std::span<const double> x, double rate)
     return energy > 0 ? weighted / energy : 0;
 }
 
+// A kettledrum's overtones are not harmonic (1.5 and 2 times its note, and more): summed as
+// harmonics they make a pitch an octave under the one heard. Its pitch is its strongest partial,
+// the principal tone.
+inline int harmonicsOf(const phrases::Phrase &p)
+{
+    return p.program == 48 ? 1 : 15;
+}
+
 inline double hz(int key)
 {
     return 440 * std::pow(2.0, (key - 69) / 12.0);
@@ -156,13 +164,11 @@ inline double bendAt(const phrases::Phrase &p, double beat)
 }
 
 // The notes a listener can pick out: those left at least 0.12 s before the next note comes in
-// (the strings of a glissando or the strokes of a trill pass too quickly). Not the timpani's:
-// FluidR3 stretches one kettledrum sample over every key, and which of its partials is strongest
-// changes from stroke to stroke.
+// (the strings of a glissando or the strokes of a trill pass too quickly).
 inline std::vector<Listening> listenings(const phrases::Phrase &p)
 {
     std::vector<Listening> list;
-    if (p.percussion || p.program == 48)
+    if (p.percussion)
         return list;
     for (const phrases::Note &n : p.notes) {
         double start = n.beat, end = n.beat + n.length;

@@ -26,6 +26,7 @@
 #include <cstdlib>
 #include <deque>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,7 @@ namespace {
 constexpr int rate = 44100;
 constexpr double longest = 4.0;  // seconds, release included
 constexpr double shortest = 1.5;
-constexpr double silent = 1e-2;  // what a fade may take away: 40 dB under the phrase's peak
+constexpr double silent = 0.0079; // what a fade may take away: 42 dB under the peak, 2 dB kept for the encoder
 constexpr double ceilingDb = -1.0; // true peak, once decoded
 constexpr double quality = 0.4;  // Vorbis VBR quality
 constexpr int hands = 4;         // a roll's strokes go round this many channels, so none cuts the last
@@ -78,13 +79,19 @@ std::vector<Event> events(const phrases::Phrase &p)
     for (const phrases::Note &n : p.notes) {
         const int count = n.rollEvery > 0 ? std::max(1, int(std::lround(n.length / n.rollEvery))) : 1;
         const double step = n.rollEvery > 0 ? n.rollEvery : n.length;
+        // A roll's strokes are not a machine's: each comes up to a quarter step early or late and a
+        // little softer or louder (strokes exactly in time would ring as a buzz at their own rate).
+        std::minstd_rand hand(1);
         for (int s = 0; s < count; ++s) {
             const double t = count > 1 ? double(s) / (count - 1) : 0.0;
-            const int velocity = std::clamp(int(std::lround(n.velocity + t * (n.rollTo - n.velocity))), 1, 127);
+            const double early = count > 1 && s > 0 ? (double(hand() % 1001) / 1000 - 0.5) / 2 : 0.0;
+            const int nudge = count > 1 ? int(hand() % 13) - 6 : 0;
+            const int velocity =
+                std::clamp(int(std::lround(n.velocity + t * (n.rollTo - n.velocity))) + nudge, 1, 127);
             // A roll's stroke lets the others ring on: the stick does not damp the head.
             const long off = count > 1 ? frameAt(p.seconds(n.beat + n.length)) : frameAt(p.seconds(n.beat + step));
-            strokes.push_back({frameAt(p.seconds(n.beat + s * step)), off, first + (count > 1 ? s % hands : 0), n.key,
-                               velocity});
+            strokes.push_back({frameAt(p.seconds(n.beat + (s + early) * step)), off, first + (count > 1 ? s % hands : 0),
+                               n.key, velocity});
         }
     }
     std::vector<Event> list;
@@ -505,7 +512,7 @@ Heard listen(const phrases::Phrase &p, const std::vector<double> &x)
     for (const hearing::Listening &l : hearing::listenings(p)) {
         const std::span<const double> part(x.data() + at(l.from), at(l.to) - at(l.from));
         const double asked = l.hz;
-        const double heard = hearing::strongestPitch(part, rate, asked, l.others);
+        const double heard = hearing::strongestPitch(part, rate, asked, l.others, hearing::harmonicsOf(p));
         const double off = 1200 * std::log2(heard / asked);
         if (std::abs(off) > std::abs(h.worstNote))
             h.worstNote = off;
@@ -566,8 +573,8 @@ int main(int argc, char **argv)
     const Synth keeper(phrases::table[0], false, 0);
     bool ok = true;
     std::size_t total = 0;
-    std::printf("%-16s %3s %-8s %5s %6s %6s %6s %6s %5s %5s %5s %5s %5s %6s\n", "file", "GM", "register", "s", "LUFS",
-                "dBTP", "centr", "tail", "note", "tune", "speak", "short", "dip", "bytes");
+    std::printf("%-16s %3s %-9s %5s %5s %6s %6s %6s %6s %5s %5s %5s %5s %5s %6s\n", "file", "GM", "register", "s", "ends",
+                "LUFS", "dBTP", "centr", "tail", "note", "tune", "speak", "short", "dip", "bytes");
     for (std::size_t row = 0; row < phrases::table.size(); ++row) {
         const phrases::Phrase &p = phrases::table[row];
         Stereo s = render(p);
@@ -578,12 +585,7 @@ int main(int argc, char **argv)
         // Stored in mono: smaller, and a third of the decoding time of stereo.
         for (std::size_t i = 0; i < s.frames(); ++i)
             s.left[i] = s.right[i] = (s.left[i] + s.right[i]) / 2;
-        const std::size_t heard = lastHeard(s);
-        if (heard + rate * 3 / 100 > s.frames()) {
-            std::fprintf(stderr, "%s: still sounding at %.2f s, the phrase must end by itself\n", p.file,
-                         double(s.frames()) / rate);
-            ok = false;
-        }
+        std::size_t heard = 0;
         const std::string path = std::string(argv[1]) + "/" + p.file + ".ogg";
         Stereo back;
         std::vector<unsigned char> bytes;
@@ -591,9 +593,9 @@ int main(int argc, char **argv)
         // The encoder moves peaks a little: the limiter's margin grows until the file is under the ceiling.
         for (double margin = 0.3; margin < 4; margin += 0.3) {
             Stereo t = s;
-            fade(t, heard + 1);
             normalise(t, margin);
-            fade(t, t.frames()); // the limiter may have lifted the last samples off zero
+            heard = lastHeard(t); // once the limiter has lowered the peaks
+            fade(t, heard + 1);
             bytes = encode(t, 0x43610000 + int(row), game::catalogue[row].caption);
             std::ofstream(path, std::ios::binary | std::ios::trunc)
                 .write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
@@ -610,14 +612,19 @@ int main(int argc, char **argv)
             if (measured.truePeakDb <= ceilingDb - 0.05)
                 break;
         }
+        if (heard + rate * 3 / 100 > s.frames()) {
+            std::fprintf(stderr, "%s: still sounding at %.2f s, the phrase must end by itself\n", p.file,
+                         double(s.frames()) / rate);
+            ok = false;
+        }
         total += bytes.size();
         const std::vector<double> x = monoOf(back);
         double tail = 0;
         for (std::size_t i = heard + 1; i < x.size(); ++i)
             tail = std::max(tail, std::abs(x[i]));
         const Heard h = listen(p, x);
-        std::printf("%-16s %3d %-8s %5.2f %6.2f %6.2f %6.0f %6.1f %5.0f %5.1f %5.2f %5.2f %5.1f %6zu\n", p.file,
-                    p.program, p.register_, double(x.size()) / rate, measured.lufs, measured.truePeakDb,
+        std::printf("%-16s %3d %-9s %5.2f %5.2f %6.2f %6.2f %6.0f %6.1f %5.0f %5.1f %5.2f %5.2f %5.1f %6zu\n", p.file,
+                    p.program, p.register_, double(x.size()) / rate, double(heard) / rate, measured.lufs, measured.truePeakDb,
                     hearing::centroid(x, rate), 20 * std::log10(tail / peakOf(back) + 1e-9), h.worstNote,
                     h.worstTuning, h.slowestSpeak, h.shortestNote < 1e8 ? h.shortestNote : 0, h.deepestDip,
                     bytes.size());

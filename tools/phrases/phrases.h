@@ -199,11 +199,12 @@ inline constexpr Note tambourin[] = {
     {2, .5, n("E6"), 100},   {2.5, .5, n("C6"), 100}, {3, .25, n("D6"), 96},   {3.25, .25, n("E6"), 100},
     {3.5, .5, n("D6"), 104}, {4, .5, n("B5"), 100},   {4.5, .5, n("G5"), 100}, {5, 1, n("C6"), 112},
 };
-// A roll on the tonic that swells, then the fifth below and the tonic.
+// A roll on the tonic that swells, then the fifth below and the tonic, on the low kettles whose
+// samples ring true (FluidR3's kettle above F#2 sounds its overtones louder than its note).
 inline constexpr Note timbales[] = {
-    {0, 2, n("C3"), 30, 1.0 / 24, 112},
-    {2.5, .5, n("G2"), 112},
-    {3, .5, n("C3"), 124},
+    {0, 2, n("F2"), 30, 1.0 / 12, 112},
+    {2.5, .5, n("C2"), 112},
+    {3, .5, n("F2"), 124},
 };
 
 } // namespace score
@@ -231,9 +232,9 @@ inline constexpr std::array<Phrase, 24> table{{
     {"tuba", 59, false, 100, 0, "Bb1-F2", score::tuba},
     {"cclaire", 49, true, 100, 0, "snare", score::cclaire},
     {"cymbales", 49, true, 60, 0, "crash", score::cymbales},
-    {"gcaisse", 49, true, 80, 0, "bass drum", score::gcaisse},
+    {"gcaisse", 49, true, 80, 0, "bass-drum", score::gcaisse},
     {"tambourin", 14, false, 140, 0, "G5-G6", score::tambourin},
-    {"timbales", 48, false, 100, 0, "G2-C3", score::timbales},
+    {"timbales", 48, false, 100, 0, "C2-F2", score::timbales},
 }};
 
 } // namespace phrases
