@@ -212,41 +212,40 @@ std::vector<double> monoOf(const Stereo &s, std::size_t from = 0, std::size_t to
     return x;
 }
 
-// How far in cents a steady stretch of sound is from `hz`: the period found near the expected one
-// by autocorrelation, then refined over as many periods as fit in 20 ms.
-double centsFrom(const std::vector<double> &x, double hz)
+// How far in cents a steady stretch of sound is from `hz`, vibrato aside: the median over short
+// frames of the period found near the expected one by autocorrelation. (A spectrum of the whole
+// stretch would be smeared by the vibrato.)
+double centsFrom(std::span<const double> x, double hz)
 {
-    const auto r = [&](double lag, std::size_t window) {
-        const std::size_t t = std::size_t(lag);
-        double xy = 0, xx = 0, yy = 0;
-        for (std::size_t i = 0; i < window && i + t < x.size(); ++i)
-            xy += x[i] * x[i + t], xx += x[i] * x[i], yy += x[i + t] * x[i + t];
-        return xy / std::sqrt(xx * yy + 1e-30);
-    };
-    const auto peakNear = [&](double from, double to, std::size_t window) {
-        long best = long(from);
-        double value = -2;
-        for (long t = long(std::floor(from)); t <= long(std::ceil(to)); ++t)
-            if (const double v = r(double(t), window); v > value)
-                value = v, best = t;
-        const double a = r(double(best - 1), window), b = value, c = r(double(best + 1), window);
-        const double d = a - 2 * b + c;
-        return double(best) + (d < 0 ? 0.5 * (a - c) / d : 0.0);
-    };
     const double expected = rate / hz;
-    const std::size_t window = std::min<std::size_t>(4096, x.size() / 2);
-    if (x.size() < 2 * std::size_t(expected) + 8)
+    const int times = std::max(1, int(256 / expected)); // a short period is read over several
+    const std::size_t frame = std::max<std::size_t>(1024, std::size_t(3 * expected));
+    const long lo = long(times * expected * 0.965), hi = long(std::ceil(times * expected * 1.036)) + 1;
+    std::vector<double> cents;
+    for (std::size_t at = 0; at + frame + std::size_t(hi) + 1 < x.size(); at += frame / 2) {
+        const auto r = [&](long t) {
+            double xy = 0, xx = 0, yy = 0;
+            for (std::size_t i = at; i < at + frame; ++i)
+                xy += x[i] * x[i + std::size_t(t)], xx += x[i] * x[i], yy += x[i + std::size_t(t)] * x[i + std::size_t(t)];
+            return xy / std::sqrt(xx * yy + 1e-30);
+        };
+        long best = lo;
+        for (long t = lo; t <= hi; ++t)
+            if (r(t) > r(best))
+                best = t;
+        const double a = r(best - 1), b = r(best), c = r(best + 1), d = a - 2 * b + c;
+        const double period = (double(best) + (d < 0 ? 0.5 * (a - c) / d : 0.0)) / times;
+        cents.push_back(1200 * std::log2(expected / period));
+    }
+    if (cents.empty())
         return NAN;
-    double period = peakNear(expected * 0.965, expected * 1.036, window);
-    const int times = std::max(1, int(std::min(0.02 * rate, double(x.size() - window) * 0.8) / period));
-    if (times > 1)
-        period = peakNear(times * period - 0.3 * period, times * period + 0.3 * period, window) / times;
-    return 1200 * std::log2(expected / period);
+    std::ranges::sort(cents);
+    return cents[cents.size() / 2];
 }
 
-// FluidR3's samples are not all in tune (its violin's C#6 sounds a quarter tone sharp): each key a
-// held instrument plays is heard alone, at its velocity, without vibrato or room, and retuned by
-// what it missed.
+// FluidR3's samples are not all in tune (its violin's C#6 sounds a quarter tone sharp): each key a held instrument plays is heard
+// alone for a second, at its velocity and vibrato, without the room, and retuned by what it
+// missed.
 std::array<double, 128> tuning(const phrases::Phrase &p)
 {
     std::array<double, 128> cents{};
@@ -256,12 +255,11 @@ std::array<double, 128> tuning(const phrases::Phrase &p)
     for (const phrases::Note &n : p.notes) {
         if (cents[std::size_t(n.key)] != 0)
             continue;
-        Synth synth(p, false, 0);
+        Synth synth(p, false, p.vibrato);
         Stereo probe;
         synth.apply({0, 2, 0, n.key, n.velocity});
-        synth.play(probe, rate);
-        const double asked = hearing::hz(n.key);
-        const double off = centsFrom(monoOf(probe, rate / 5, rate), asked);
+        synth.play(probe, rate * 6 / 5);
+        const double off = centsFrom(monoOf(probe, rate / 5, rate * 6 / 5), hearing::hz(n.key));
         cents[std::size_t(n.key)] = std::isnan(off) ? 0 : std::clamp(-off, -50.0, 50.0);
         if (std::getenv("PHRASES_VERBOSE"))
             std::printf("  %s key %d sounds %+.1f cents alone\n", p.file, n.key, off);
@@ -518,8 +516,13 @@ Heard listen(const phrases::Phrase &p, const std::vector<double> &x)
             h.worstNote = off;
         if (std::getenv("PHRASES_VERBOSE"))
             std::printf("  %s key %d at %.2f s: %.1f Hz, %+.0f cents%s\n", p.file, l.key, l.from, heard, off, std::abs(off) > 50 ? " WRONG" : "");
-        if (l.others.empty() && (p.program <= 44 || p.program >= 57)) {
-            const double tune = centsFrom(std::vector<double>(part.begin(), part.end()), asked);
+        // Held notes (bowed, blown) heard for 0.15 s at least, alone: a struck string's pitch wanders.
+        const bool held = (p.program >= 41 && p.program <= 44) || (p.program >= 57 && p.program <= 80);
+        const bool chord = std::ranges::any_of(p.notes, [&](const phrases::Note &o) {
+            return o.key != l.key && p.seconds(o.beat) <= l.to && p.seconds(o.beat + o.length) > l.from;
+        });
+        if (held && !chord && p.bends.empty() && l.to - l.from >= 0.15) {
+            const double tune = centsFrom(part, asked);
             if (!std::isnan(tune) && std::abs(tune) > std::abs(h.worstTuning))
                 h.worstTuning = tune;
             if (std::getenv("PHRASES_VERBOSE"))

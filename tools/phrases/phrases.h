@@ -13,7 +13,8 @@
 namespace phrases {
 
 constexpr double lead = 0.01;     // seconds of silence before the first note
-constexpr double loudness = -20;  // LUFS, every phrase as it is stored
+// LUFS, every phrase as the game plays it: on both speakers (-20 LUFS for the mono file alone)
+constexpr double loudness = -17;
 
 // A key by its name in scientific pitch, C4 = middle C = 60; a bad name does not compile.
 consteval int n(const char *name)
