@@ -243,14 +243,14 @@ double centsFrom(std::span<const double> x, double hz)
     return cents[cents.size() / 2];
 }
 
-// FluidR3's samples are not all in tune (its violin's C#6 sounds a quarter tone sharp): each key a held instrument plays is heard
-// alone for a second, at its velocity and vibrato, without the room, and retuned by what it
-// missed.
+// FluidR3's samples are not all in tune (its violin's A5 sounds 13 cents flat, its pizzicato
+// strings' E2 8): each key the phrase plays is heard alone for a second, at its velocity and
+// vibrato, without the room, and retuned by what it missed.
 std::array<double, 128> tuning(const phrases::Phrase &p)
 {
     std::array<double, 128> cents{};
-    const bool held = (p.program >= 41 && p.program <= 44) || (p.program >= 57 && p.program <= 80);
-    if (p.percussion || !held)
+    // Not the piano, whose stiff strings are tuned stretched, nor the kettledrums, which have no period.
+    if (p.percussion || p.program <= 8 || p.program == 48)
         return cents;
     for (const phrases::Note &n : p.notes) {
         if (cents[std::size_t(n.key)] != 0)

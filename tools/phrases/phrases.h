@@ -233,7 +233,7 @@ inline constexpr std::array<Phrase, 24> table{{
     {"tuba", 59, false, 100, 0, "Bb1-F2", score::tuba},
     {"cclaire", 49, true, 100, 0, "snare", score::cclaire},
     {"cymbales", 49, true, 60, 0, "crash", score::cymbales},
-    {"gcaisse", 49, true, 80, 0, "bass-drum", score::gcaisse},
+    {"gcaisse", 49, true, 80, 0, "bass drum", score::gcaisse},
     {"tambourin", 14, false, 140, 0, "G5-G6", score::tambourin},
     {"timbales", 48, false, 100, 0, "C2-F2", score::timbales},
 }};
