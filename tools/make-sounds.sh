@@ -5,7 +5,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # Renders the instruments' phrases from tools/phrases/phrases.h into src/resources/sounds/phrases,
-# from the repository root. Needs libfluidsynth-dev, libvorbis-dev and fluid-soundfont-gm.
+# from the repository root. Needs libfluidsynth-dev, libebur128-dev, libvorbis-dev and fluid-soundfont-gm
+# (tools/setup.sh --test installs them).
 #   tools/make-sounds.sh [WAVDIR]   (WAVDIR: also write plain WAV copies to listen to)
 set -euo pipefail
 cd "$(dirname "$0")/.."

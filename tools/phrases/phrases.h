@@ -12,6 +12,10 @@
 // catalogue, in its order. Times are in beats at the phrase's tempo.
 namespace phrases {
 
+constexpr double lead = 0.01;     // seconds of silence before the first note
+// LUFS, every phrase as the game plays it: on both speakers (-20 LUFS for the mono file alone)
+constexpr double loudness = -17;
+
 // A key by its name in scientific pitch, C4 = middle C = 60; a bad name does not compile.
 consteval int n(const char *name)
 {
@@ -53,31 +57,36 @@ struct Phrase {
     const char *register_; // where the phrase lies, for the record
     std::span<const Note> notes;
     std::span<const Bend> bends = {};
+    int damping = 0;   // timecents added to the release: a hand damping the strings (negative)
+    int darkening = 0; // cents taken off the soundfont's filter cutoff: a darker colour
+
+    constexpr double seconds(double beat) const { return lead + beat * 60.0 / bpm; }
 };
 
 namespace score {
 
-constexpr double roll = 1.0 / 12; // a closed snare roll: twenty strokes a second at 100 bpm
+constexpr double roll = 1.0 / 32; // a closed snare roll: over fifty strokes a second at 100 bpm
 
 // A warm line in the viola's middle, rising to A4 and settling back on D4.
 inline constexpr Note alto[] = {
     {0, 1, n("D4"), 76},      {1, .5, n("F4"), 82}, {1.5, .5, n("A4"), 90}, {2, .75, n("G4"), 86},
     {2.75, .25, n("F4"), 78}, {3, .5, n("E4"), 76}, {3.5, .8, n("D4"), 72},
 };
-// Walking notes from the dominant to the tonic, detached as a bass line walks.
+// A walking line plucked, pizzicato, from the dominant down to the tonic: each note speaks at once.
 inline constexpr Note contrebasse[] = {
-    {0, .8, n("A1"), 100}, {1, .8, n("C#2"), 92}, {2, .8, n("E2"), 94}, {3, .8, n("G2"), 90}, {4, 1.2, n("D2"), 100},
+    {0, .9, n("A1"), 110}, {1, .9, n("C#2"), 100}, {2, .9, n("E2"), 104}, {3, .9, n("G2"), 100},
+    {4, .9, n("F#2"), 100}, {5, 1.5, n("D2"), 112},
 };
 // A sweeping glissando up the C major scale, then a chord rolled from the bass.
 inline constexpr Note harpe[] = {
-    {0.00, 1.6, n("C3"), 60},  {0.04, 1.6, n("D3"), 62},  {0.08, 1.6, n("E3"), 64}, {0.12, 1.6, n("F3"), 66},
-    {0.16, 1.6, n("G3"), 68},  {0.20, 1.6, n("A3"), 70},  {0.24, 1.6, n("B3"), 72}, {0.28, 1.6, n("C4"), 74},
-    {0.32, 1.6, n("D4"), 76},  {0.36, 1.6, n("E4"), 78},  {0.40, 1.6, n("F4"), 80}, {0.44, 1.6, n("G4"), 82},
-    {0.48, 1.6, n("A4"), 84},  {0.52, 1.6, n("B4"), 86},  {0.56, 1.6, n("C5"), 88}, {0.60, 1.6, n("D5"), 90},
-    {0.64, 1.6, n("E5"), 92},  {0.68, 1.6, n("F5"), 94},  {0.72, 1.6, n("G5"), 96}, {0.76, 1.6, n("A5"), 98},
-    {0.80, 1.6, n("B5"), 100}, {0.84, 1.6, n("C6"), 104}, {1.10, 1.8, n("C2"), 80}, {1.15, 1.8, n("G2"), 84},
-    {1.20, 1.8, n("C3"), 90},  {1.25, 1.8, n("E3"), 94},  {1.30, 1.8, n("G3"), 98}, {1.35, 1.8, n("C4"), 104},
-    {1.40, 1.8, n("E4"), 110},
+    {0.00, 1, n("C3"), 60},  {0.04, 1, n("D3"), 62},  {0.08, 1, n("E3"), 64}, {0.12, 1, n("F3"), 66},
+    {0.16, 1, n("G3"), 68},  {0.20, 1, n("A3"), 70},  {0.24, 1, n("B3"), 72}, {0.28, 1, n("C4"), 74},
+    {0.32, 1, n("D4"), 76},  {0.36, 1, n("E4"), 78},  {0.40, 1, n("F4"), 80}, {0.44, 1, n("G4"), 82},
+    {0.48, 1, n("A4"), 84},  {0.52, 1, n("B4"), 86},  {0.56, 1, n("C5"), 88}, {0.60, 1, n("D5"), 90},
+    {0.64, 1, n("E5"), 92},  {0.68, 1, n("F5"), 94},  {0.72, 1, n("G5"), 96}, {0.76, 1, n("A5"), 98},
+    {0.80, 1, n("B5"), 100}, {0.84, 1, n("C6"), 104}, {0.95, 1.2, n("C2"), 80}, {1.00, 1.2, n("G2"), 84},
+    {1.05, 1.2, n("C3"), 90},  {1.10, 1.2, n("E3"), 94},  {1.15, 1.2, n("G3"), 98}, {1.20, 1.2, n("C4"), 104},
+    {1.25, 1.2, n("E4"), 110},
 };
 // Four bars: a tune in the right hand over broken chords in the left, ending on a full chord.
 inline constexpr Note piano[] = {
@@ -119,17 +128,16 @@ inline constexpr Note cor[] = {
     {0, .5, n("F3"), 86},   {.5, .5, n("Bb3"), 90},   {1, 1, n("D4"), 96},
     {2, .75, n("F4"), 100}, {2.75, .25, n("D4"), 88}, {3, 1.2, n("Bb3"), 92},
 };
-// A mellow, melancholic E minor line, a fifth under the oboe.
+// A slow, lyrical line of its own, low in the cor anglais's range, where it is darkest.
 inline constexpr Note cor_anglais[] = {
-    {0, 1, n("E4"), 80},  {1, .5, n("G4"), 84},   {1.5, .5, n("F#4"), 82},
-    {2, .5, n("E4"), 80}, {2.5, .5, n("B3"), 76}, {3, .9, n("E4"), 80},
+    {0, 1.5, n("A3"), 80}, {1.5, .5, n("Bb3"), 84}, {2, .75, n("G3"), 78}, {2.75, .25, n("F3"), 72},
+    {3, 1, n("E3"), 76},
 };
-// The bassoon an octave lower: slow, very low, falling to G1.
+// Slow growling notes under the bassoon's lowest, down to B flat 0, where only it can go.
 inline constexpr Note ct_basson[] = {
-    {0, 1, n("C2"), 100},
-    {1, .5, n("D#2"), 94},
-    {1.5, .5, n("D2"), 94},
-    {2, 1.3, n("G1"), 100},
+    {0, .9, n("F1"), 104},
+    {1, .9, n("D1"), 100},
+    {2, 1.4, n("Bb0"), 110},
 };
 // Light runs up to D6, landing on G5.
 inline constexpr Note flute[] = {
@@ -167,10 +175,9 @@ inline constexpr Note trompette[] = {
     {0, .3, n("G4"), 92},    {.33, .3, n("G4"), 86}, {.67, .3, n("G4"), 88}, {1, .45, n("C5"), 98},
     {1.5, .45, n("E5"), 98}, {2, .9, n("G5"), 104},  {3, .45, n("E5"), 94},  {3.5, 1.4, n("C5"), 98},
 };
-// Oom-pah: the tonic and the fifth, heavy and low.
+// Oom-pah, heavy and low: the tonic and the fifth, each note held long enough to speak in full.
 inline constexpr Note tuba[] = {
-    {0, .45, n("Bb1"), 104}, {1, .45, n("F2"), 92},  {2, .45, n("Bb1"), 104},
-    {3, .45, n("F2"), 92},   {4, .45, n("F1"), 100}, {5, 1, n("Bb1"), 106},
+    {0, .8, n("Bb1"), 110}, {1, .8, n("F2"), 100}, {2, .8, n("D2"), 104}, {3, 1.2, n("Bb1"), 112},
 };
 // Strokes, a roll that swells, and a last accent (concert snare).
 inline constexpr Note cclaire[] = {
@@ -193,11 +200,12 @@ inline constexpr Note tambourin[] = {
     {2, .5, n("E6"), 100},   {2.5, .5, n("C6"), 100}, {3, .25, n("D6"), 96},   {3.25, .25, n("E6"), 100},
     {3.5, .5, n("D6"), 104}, {4, .5, n("B5"), 100},   {4.5, .5, n("G5"), 100}, {5, 1, n("C6"), 112},
 };
-// A roll on the tonic that swells, then the fifth below and the tonic.
+// A roll on the tonic that swells, then the fifth below and the tonic, on the low kettles whose
+// samples ring true (FluidR3's kettle above F#2 sounds its overtones louder than its note).
 inline constexpr Note timbales[] = {
-    {0, 2, n("F3"), 28, 0.125, 112},
-    {2.5, .4, n("C3"), 112},
-    {3, .8, n("F3"), 124},
+    {0, 2, n("F2"), 30, 1.0 / 12, 112},
+    {2.5, .5, n("C2"), 112},
+    {3, .5, n("F2"), 124},
 };
 
 } // namespace score
@@ -205,8 +213,8 @@ inline constexpr Note timbales[] = {
 // In the catalogue's order.
 inline constexpr std::array<Phrase, 24> table{{
     {"alto", 42, false, 80, 20, "D4-A4", score::alto},
-    {"contrebasse", 44, false, 104, 0, "A1-G2", score::contrebasse},
-    {"harpe", 47, false, 60, 0, "C2-C6", score::harpe},
+    {"contrebasse", 46, false, 112, 0, "A1-G2", score::contrebasse},
+    {"harpe", 47, false, 72, 0, "C2-C6", score::harpe, {}, -1800},
     {"piano", 1, false, 160, 0, "C2-G5", score::piano},
     {"violon", 41, false, 96, 28, "A4-C#6", score::violon},
     {"violoncelle", 43, false, 80, 24, "C3-A3", score::violoncelle},
@@ -214,20 +222,20 @@ inline constexpr std::array<Phrase, 24> table{{
     {"clarinette", 72, false, 100, 0, "G3-E5", score::clarinette},
     {"clarinette_basse", 72, false, 88, 0, "C#2-A2", score::clarinette_basse},
     {"cor", 61, false, 92, 0, "F3-F4", score::cor},
-    {"cor_anglais", 70, false, 80, 12, "B3-G4", score::cor_anglais},
-    {"ct_basson", 71, false, 72, 0, "G1-D#2", score::ct_basson},
+    {"cor_anglais", 70, false, 84, 16, "E3-Bb3", score::cor_anglais},
+    {"ct_basson", 71, false, 72, 0, "Bb0-F1", score::ct_basson, {}, 0, 3600},
     {"flute", 74, false, 120, 0, "D5-D6", score::flute},
     {"hautbois", 69, false, 80, 14, "G4-D5", score::hautbois},
     {"piccolo", 73, false, 112, 0, "D6-B6", score::piccolo},
     {"saxophone", 66, false, 108, 20, "D4-C5", score::saxophone},
     {"trombone", 58, false, 80, 0, "Bb2-F3", score::trombone, score::tromboneSlide},
     {"trompette", 57, false, 120, 0, "G4-G5", score::trompette},
-    {"tuba", 59, false, 120, 0, "F1-F2", score::tuba},
+    {"tuba", 59, false, 100, 0, "Bb1-F2", score::tuba},
     {"cclaire", 49, true, 100, 0, "snare", score::cclaire},
     {"cymbales", 49, true, 60, 0, "crash", score::cymbales},
     {"gcaisse", 49, true, 80, 0, "bass drum", score::gcaisse},
     {"tambourin", 14, false, 140, 0, "G5-G6", score::tambourin},
-    {"timbales", 48, false, 100, 0, "C3-F3", score::timbales},
+    {"timbales", 48, false, 100, 0, "C2-F2", score::timbales},
 }};
 
 } // namespace phrases
