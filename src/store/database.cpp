@@ -471,6 +471,28 @@ bool Database::addAnswers(std::span<const Answer> answers)
     return kept(ok, ok ? QString() : query.lastError().text() + m_db.lastError().text());
 }
 
+std::vector<Database::FirstAnswer> Database::recentFirstAnswers(const QString &childId, const QString &game,
+                                                              int rounds)
+{
+    QSqlQuery query(m_db);
+    query.prepare(QStringLiteral(
+        "SELECT round_id, instrument, correct FROM answer_rows"
+        " WHERE child_id = :child AND game = :game AND first_try = 1 AND round_id IN"
+        " (SELECT id FROM rounds WHERE child_id = :child2 AND game = :game2 ORDER BY started_ms DESC LIMIT :kept)"
+        " ORDER BY at_ms, seq"));
+    query.bindValue(QStringLiteral(":child"), childId);
+    query.bindValue(QStringLiteral(":child2"), childId);
+    query.bindValue(QStringLiteral(":game"), game);
+    query.bindValue(QStringLiteral(":game2"), game);
+    query.bindValue(QStringLiteral(":kept"), rounds);
+    std::vector<FirstAnswer> answers;
+    if (!query.exec())
+        return answers;
+    while (query.next())
+        answers.push_back({query.value(0).toString(), query.value(1).toString(), query.value(2).toInt() != 0});
+    return answers;
+}
+
 std::optional<QString> Database::setting(const QString &key)
 {
     QSqlQuery query = run(m_db, QStringLiteral("SELECT value FROM settings WHERE key = ?"), {key});

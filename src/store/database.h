@@ -77,6 +77,14 @@ public:
     // In one transaction; an answer already kept, or of a round not kept, is left out.
     bool addAnswers(std::span<const Answer> answers);
 
+    // The first answer to each question of the child's last rounds of a game, oldest first.
+    struct FirstAnswer {
+        QString roundId;
+        QString instrument;
+        bool correct = false;
+    };
+    std::vector<FirstAnswer> recentFirstAnswers(const QString &childId, const QString &game, int rounds);
+
     std::optional<QString> setting(const QString &key);
     bool setSetting(const QString &key, const QString &value);
 

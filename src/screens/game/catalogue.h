@@ -106,6 +106,15 @@ constexpr int indexOfPicture(std::string_view picture)
     return -1;
 }
 
+// The row whose drawing this is, the name kept in the store ("cor_anglais"), or -1.
+constexpr int indexOfFile(std::string_view file)
+{
+    for (int i = 0; i < instrumentCount; ++i)
+        if (file == catalogue[static_cast<std::size_t>(i)].file)
+            return i;
+    return -1;
+}
+
 constexpr const FamilyInfo &familyInfo(Family family)
 {
     for (const FamilyInfo &f : families)

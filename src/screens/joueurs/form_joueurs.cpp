@@ -63,10 +63,9 @@ QRect nameRect(int index)
 // The instrument's drawing fitted into the box, in whole pixels and with its proportions.
 QRect fitted(const QString &file, const QRect &box)
 {
-    const game::Instrument *instrument = &game::catalogue[4]; // the violin when the name is unknown
-    for (const game::Instrument &i : game::catalogue)
-        if (file == QLatin1String(i.file))
-            instrument = &i;
+    const int row = game::indexOfFile(file.toStdString());
+    // The violin when the name is unknown.
+    const game::Instrument *instrument = &game::catalogue[static_cast<std::size_t>(row < 0 ? 4 : row)];
     const double scale = std::min(double(box.width() / forms::twipsPerPixel) / instrument->pixelWidth,
                                   double(box.height() / forms::twipsPerPixel) / instrument->pixelHeight);
     const int w = std::max(1, int(std::lround(instrument->pixelWidth * scale))) * forms::twipsPerPixel;
@@ -77,10 +76,7 @@ QRect fitted(const QString &file, const QRect &box)
 
 QString knownPicture(const QString &file)
 {
-    for (const game::Instrument &i : game::catalogue)
-        if (file == QLatin1String(i.file))
-            return file;
-    return QStringLiteral("violon");
+    return game::indexOfFile(file.toStdString()) < 0 ? QStringLiteral("violon") : file;
 }
 
 } // namespace

@@ -7,8 +7,6 @@
 #include "screens/game/catalogue.h"
 #include "store/database.h"
 
-#include <QSqlQuery>
-#include <QVariant>
 #include <algorithm>
 #include <numeric>
 
@@ -182,32 +180,17 @@ std::vector<int> drawQuestions(std::span<const int> rows, const History &history
 
 History recentRounds(store::Database &db, const QString &childId)
 {
-    QSqlQuery query(db.sql());
-    query.prepare(QStringLiteral(
-        "SELECT round_id, instrument, correct FROM answer_rows"
-        " WHERE child_id = :child AND game = 'oreille' AND first_try = 1 AND round_id IN"
-        " (SELECT id FROM rounds WHERE child_id = :child2 AND game = 'oreille' ORDER BY started_ms DESC LIMIT :kept)"
-        " ORDER BY at_ms, seq"));
-    query.bindValue(QStringLiteral(":child"), childId);
-    query.bindValue(QStringLiteral(":child2"), childId);
-    query.bindValue(QStringLiteral(":kept"), roundsKept);
     History history;
-    if (!query.exec())
-        return history; // no practice is no harm: the draw is as for anyone
     QString round;
-    while (query.next()) {
-        const QByteArray file = query.value(1).toString().toUtf8();
-        int row = -1;
-        for (int r = 0; r < game::instrumentCount; ++r)
-            if (file == game::catalogue[static_cast<std::size_t>(r)].file)
-                row = r;
+    for (const store::Database::FirstAnswer &answer : db.recentFirstAnswers(childId, QStringLiteral("oreille"), roundsKept)) {
+        const int row = game::indexOfFile(answer.instrument.toStdString());
         if (row < 0)
             continue;
-        if (history.empty() || query.value(0).toString() != round) {
-            round = query.value(0).toString();
+        if (history.empty() || answer.roundId != round) {
+            round = answer.roundId;
             history.emplace_back();
         }
-        history.back().push_back({row, query.value(2).toInt() != 0});
+        history.back().push_back({row, answer.correct});
     }
     return history;
 }
