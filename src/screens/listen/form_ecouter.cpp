@@ -233,6 +233,7 @@ int Form_ecouter::answer() const
 
 void Form_ecouter::Command_decouvrir_Click()
 {
+    platform::services().sound->stop();
     showMode(Mode::Decouvrir);
 }
 
@@ -302,6 +303,7 @@ void Form_ecouter::Command_rejouer_Click()
 
 void Form_ecouter::Command_retour_Click()
 {
+    platform::services().sound->stop();
     Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
     menu.setEnabled(true);
     menu.Show();
@@ -411,6 +413,7 @@ void Form_ecouter::askQuestion()
 void Form_ecouter::endRound()
 {
     m_round.over = true;
+    platform::services().sound->stop();
     const progress::Store store;
     const QString file = QLatin1String(listen::progressFile);
     const int stored = store.read(file).value_or(1);
