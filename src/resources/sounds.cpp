@@ -14,6 +14,10 @@
 #include <cmath>
 #include <map>
 #include <numbers>
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 namespace resources {
 
@@ -169,6 +173,16 @@ bool decodeInto(Slot &slot, int id)
     return true;
 }
 
+// Decoding ahead gives way to everything else, the sound device's thread and the screens first:
+// on a busy computer a click must not wait for the CPU behind a phrase wanted later.
+void giveWay()
+{
+#ifdef Q_OS_LINUX
+    thread_local const bool done = setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10) == 0 || true;
+    (void)done;
+#endif
+}
+
 // The ones that run ahead take turns on one thread; a sound wanted now never queues behind them.
 QThreadPool &aheadPool()
 {
@@ -223,7 +237,10 @@ void decodeAhead(const std::vector<int> &ids)
 {
     for (int id : ids)
         if (Slot *slot = slotFor(id); slot && !slot->taken.load())
-            aheadPool().start([slot, id] { decodeInto(*slot, id); });
+            aheadPool().start([slot, id] {
+                giveWay();
+                decodeInto(*slot, id);
+            });
 }
 
 } // namespace resources

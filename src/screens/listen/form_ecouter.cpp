@@ -215,7 +215,7 @@ void Form_ecouter::prepareSound(int row)
         return;
     prepared = true;
     const int id = static_cast<int>(platform::instrumentSound(row));
-    QThreadPool::globalInstance()->start([id] { resources::sound(id); });
+    resources::decodeAhead({id});
 }
 
 void Form_ecouter::Form_KeyDown(int keyCode, int)
