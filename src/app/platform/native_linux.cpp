@@ -3,6 +3,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // Sound, taskbar, browser and program launcher on Linux and other free desktops.
+#include "after_paint.h"
 #include "platform.h"
 #include "sound_engine.h"
 
@@ -40,28 +41,14 @@ public:
 
 // xdg-open hands web addresses to the desktop's browser; it is of use only when one is set up.
 // Whether one is, xdg-mime says, and it may take seconds to: it is asked once, in the
-// background, when the service is made, and until it answers xdg-open is taken on trust.
+// background, once the first screen is up (a shell started beside the first paint slows it), and
+// until it answers xdg-open is taken on trust.
 class XdgBrowser final : public Browser
 {
 public:
     XdgBrowser()
+        : m_asking(afterFirstPaint([this] { ask(); }))
     {
-        auto *query = new QProcess(QCoreApplication::instance());
-        m_query = query;
-        QObject::connect(query, &QProcess::finished, query, [query, answer = m_webHandler] {
-            *answer = !query->readAllStandardOutput().trimmed().isEmpty();
-            query->deleteLater();
-        });
-        QObject::connect(query, &QProcess::errorOccurred, query,
-                         [query, answer = m_webHandler](QProcess::ProcessError e) {
-                             if (e != QProcess::FailedToStart)
-                                 return; // the end comes with finished
-                             *answer = false;
-                             query->deleteLater();
-                         });
-        QTimer::singleShot(3000, query, &QProcess::kill);
-        query->start(QStringLiteral("xdg-mime"),
-                     {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("x-scheme-handler/https")});
     }
     ~XdgBrowser() override
     {
@@ -85,8 +72,29 @@ public:
     }
 
 private:
+    void ask()
+    {
+        auto *query = new QProcess(QCoreApplication::instance());
+        m_query = query;
+        QObject::connect(query, &QProcess::finished, query, [query, answer = m_webHandler] {
+            *answer = !query->readAllStandardOutput().trimmed().isEmpty();
+            query->deleteLater();
+        });
+        QObject::connect(query, &QProcess::errorOccurred, query,
+                         [query, answer = m_webHandler](QProcess::ProcessError e) {
+                             if (e != QProcess::FailedToStart)
+                                 return; // the end comes with finished
+                             *answer = false;
+                             query->deleteLater();
+                         });
+        QTimer::singleShot(3000, query, &QProcess::kill);
+        query->start(QStringLiteral("xdg-mime"),
+                     {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("x-scheme-handler/https")});
+    }
+
     QPointer<QProcess> m_query;
     std::shared_ptr<std::optional<bool>> m_webHandler = std::make_shared<std::optional<bool>>();
+    std::unique_ptr<QObject> m_asking;
 };
 
 class ProcessLauncher final : public Launcher

@@ -4,19 +4,15 @@
 
 #include "sound_engine.h"
 
+#include "after_paint.h"
 #include "mixer.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
-#include <QEvent>
 #include <QIODevice>
 #include <QLibrary>
 #include <QMutex>
-#include <QSet>
 #include <QThread>
-#include <QTimer>
-#include <QWidget>
 #include <atomic>
 #include <chrono>
 #include <vector>
@@ -217,50 +213,6 @@ void shutDownAll()
         engine->shutDown();
 }
 
-// Opens the engine once every window on show has painted (and so once the game's first screen
-// is up), or after openAnywayMs.
-class OpenAfterPaint final : public QObject
-{
-public:
-    explicit OpenAfterPaint(std::function<void()> open)
-        : m_open(std::move(open))
-    {
-        if (QCoreApplication::instance())
-            QCoreApplication::instance()->installEventFilter(this);
-        QTimer::singleShot(openAnywayMs, this, [this] { fire(); });
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() != QEvent::Paint || !watched->isWidgetType())
-            return false;
-        auto *widget = static_cast<QWidget *>(watched);
-        if (!widget->isWindow())
-            return false;
-        m_painted.insert(widget);
-        for (QWidget *window : QApplication::topLevelWidgets())
-            if (window->isVisible() && !m_painted.contains(window))
-                return false;
-        // After this paint is over.
-        QTimer::singleShot(0, this, [this] { fire(); });
-        return false;
-    }
-
-private:
-    void fire()
-    {
-        if (!m_open)
-            return;
-        if (QCoreApplication::instance())
-            QCoreApplication::instance()->removeEventFilter(this);
-        std::exchange(m_open, nullptr)();
-    }
-
-    std::function<void()> m_open;
-    QSet<QWidget *> m_painted;
-};
-
 } // namespace
 
 SoundEngine::SoundEngine(Open when)
@@ -271,7 +223,7 @@ SoundEngine::SoundEngine(Open when)
     if (when == Open::Now)
         open();
     else
-        m_opener = std::make_unique<OpenAfterPaint>([this] { open(); });
+        m_opener = afterFirstPaint([this] { open(); }, openAnywayMs);
 }
 
 SoundEngine::~SoundEngine()
