@@ -3,8 +3,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The sound engine: the mixer sample by sample, then the real audio device through a sound
-// server of our own, one that is stopped, and none at all; a decode that holds up nothing else,
-// and a stop heard as silence on the server.
+// server of our own, one that is stopped, and none at all; the sound's libraries loaded only
+// with the first sound; a decode that holds up nothing else, and a stop heard as silence on the
+// server.
 #include "app/platform/mixer.h"
 #include "app/platform/sound_engine.h"
 #include "support/fakes.h"
@@ -212,6 +213,21 @@ private slots:
                                                            "then started\n"));
     }
 
+    // The game starts without Qt Multimedia and the sound server's client: they come with the
+    // sound module, which the first sound asked for opens at once, before any window painted.
+    void theLibrariesComeWithTheFirstSound()
+    {
+        Server pulse;
+        if (!pulse.up())
+            QSKIP("no PulseAudio to start here");
+        QProcess child;
+        child.setProcessEnvironment(pulse.environment());
+        child.start(QCoreApplication::applicationFilePath(), {"--libraries"});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.readAllStandardOutput(), QByteArray("at the start: none; after the first sound: "
+                                                           "calivento_sound libQt6Multimedia libpulse\n"));
+    }
+
     // What the server plays, recorded from its null sink: a phrase of nearly 4 s, stopped after
     // 0.4 s, is heard for no longer than that and its fade; left alone, for its whole length.
     void aStopIsHeard_data()
@@ -370,6 +386,31 @@ int stopChild(int stopMs)
     return 0;
 }
 
+// Which of the sound's libraries this process has loaded.
+QByteArray soundLibraries()
+{
+    const QByteArray maps = fakes::contentOf(QStringLiteral("/proc/self/maps"));
+    QByteArrayList found;
+    for (const char *name : {"calivento_sound", "libQt6Multimedia", "libpulse"})
+        if (maps.contains(QByteArray(name) + '.'))
+            found << name;
+    return found.isEmpty() ? "none" : found.join(' ');
+}
+
+int librariesChild()
+{
+    const std::unique_ptr<platform::Sound> sound = platform::nativeSound();
+    QTest::qWait(100);
+    const QByteArray atStart = soundLibraries();
+    sound->play(platform::SoundId::Drop);
+    QElapsedTimer clock;
+    clock.start();
+    while (!soundLibraries().contains("libpulse") && clock.elapsed() < 5000)
+        QThread::msleep(5);
+    std::printf("at the start: %s; after the first sound: %s\n", atStart.constData(), soundLibraries().constData());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -377,6 +418,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     if (argc == 4 && qstrcmp(argv[1], "--child") == 0)
         platform::endProcess(child(atoi(argv[2]), atoi(argv[3])));
+    if (argc == 2 && qstrcmp(argv[1], "--libraries") == 0)
+        platform::endProcess(librariesChild());
     if (argc == 2 && qstrcmp(argv[1], "--decoding") == 0)
         platform::endProcess(decodingChild());
     if (argc == 3 && qstrcmp(argv[1], "--stop") == 0)
