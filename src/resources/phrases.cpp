@@ -6,28 +6,13 @@
 #include "vorbis.h"
 
 #include <QFile>
-#include <QMutex>
-
-#include <map>
 
 namespace resources {
 
-const Pcm &phrase(int id)
+Pcm decodePhrase(int id)
 {
-    static const Pcm none;
-    const QString path = QStringLiteral(":/sounds/phrases/%1.ogg").arg(id);
-    if (!QFile::exists(path))
-        return none;
-    // The sound engine may ask from its own thread.
-    static QMutex mutex;
-    static std::map<int, Pcm> decoded; // node-based: references stay valid as it grows
-    QMutexLocker lock(&mutex);
-    auto found = decoded.find(id);
-    if (found == decoded.end()) {
-        QFile file(path);
-        found = decoded.emplace(id, file.open(QIODevice::ReadOnly) ? decodeVorbis(file.readAll()) : Pcm{}).first;
-    }
-    return found->second;
+    QFile file(QStringLiteral(":/sounds/phrases/%1.ogg").arg(id));
+    return file.open(QIODevice::ReadOnly) ? decodeVorbis(file.readAll()) : Pcm{};
 }
 
 } // namespace resources

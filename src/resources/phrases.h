@@ -9,8 +9,8 @@
 // The instruments' phrases, carried as Ogg Vorbis under their sound numbers.
 namespace resources {
 
-// The phrase with this sound number (200 + catalogue row), decoded at its first use and then
-// kept; any other number gives an empty sound. Safe to call from any thread.
-const Pcm &phrase(int id);
+// The phrase with this sound number (200 + catalogue row), decoded now (resources::sound keeps
+// it); any other number gives an empty sound.
+Pcm decodePhrase(int id);
 
 } // namespace resources

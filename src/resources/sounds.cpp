@@ -6,13 +6,18 @@
 #include "phrases.h"
 
 #include <QFile>
-#include <QMutex>
+#include <QThreadPool>
 #include <QtEndian>
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <map>
 #include <numbers>
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 namespace resources {
 
@@ -125,22 +130,117 @@ Pcm decodeWav(QByteArrayView bytes)
     return {};
 }
 
+namespace {
+
+// One sound's decoding. Its first taker decodes; the others wait on ready, the device's thread
+// only reads it.
+struct Slot {
+    std::atomic<bool> taken{false};
+    std::atomic<const Pcm *> ready{nullptr};
+    Pcm pcm;
+};
+
+constexpr int firstPhrase = 200;
+constexpr int phraseSlots = 64;
+
+Slot *slotFor(int id)
+{
+    // Never destroyed: a decoding thread may still be at work while the program ends.
+    static auto &table = *new std::array<Slot, 2 + phraseSlots>;
+    if (id == 101)
+        return &table[0];
+    if (id == 103)
+        return &table[1];
+    if (id >= firstPhrase && id < firstPhrase + phraseSlots)
+        return &table[static_cast<size_t>(2 + id - firstPhrase)];
+    return nullptr;
+}
+
+const Pcm &none()
+{
+    static const Pcm empty;
+    return empty;
+}
+
+// Decodes into the slot if nobody has yet; false when someone else has it.
+bool decodeInto(Slot &slot, int id)
+{
+    if (slot.taken.exchange(true))
+        return false;
+    slot.pcm = id >= firstPhrase ? decodePhrase(id) : decode(id);
+    slot.ready.store(&slot.pcm, std::memory_order_release);
+    slot.ready.notify_all();
+    return true;
+}
+
+// Decoding ahead gives way to everything else, the sound device's thread and the screens first:
+// on a busy computer a click must not wait for the CPU behind a phrase wanted later.
+void giveWay()
+{
+#ifdef Q_OS_LINUX
+    thread_local const bool done = setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10) == 0 || true;
+    (void)done;
+#endif
+}
+
+// The ones that run ahead take turns on one thread; a sound wanted now never queues behind them.
+QThreadPool &aheadPool()
+{
+    static QThreadPool *pool = [] {
+        auto *p = new QThreadPool;
+        p->setMaxThreadCount(1);
+        return p;
+    }();
+    return *pool;
+}
+
+QThreadPool &soonPool()
+{
+    // As many as there are sounds: a child clicking from picture to picture waits for no other.
+    static QThreadPool *pool = [] {
+        auto *p = new QThreadPool;
+        p->setMaxThreadCount(2 + phraseSlots);
+        return p;
+    }();
+    return *pool;
+}
+
+} // namespace
+
 const Pcm &sound(int id)
 {
-    if (id >= 200)
-        return phrase(id);
-    // The engine asks from its own thread, tests from theirs.
-    static QMutex lock;
-    static std::map<int, Pcm> decoded;
-    static const Pcm none;
-    const QMutexLocker guard(&lock);
-    auto it = decoded.find(id);
-    if (it != decoded.end())
-        return it->second;
-    Pcm pcm = decode(id);
-    if (pcm.samples.empty())
-        return none;
-    return decoded.emplace(id, std::move(pcm)).first->second;
+    Slot *slot = slotFor(id);
+    if (!slot)
+        return none();
+    if (const Pcm *pcm = slot->ready.load(std::memory_order_acquire))
+        return *pcm;
+    if (!decodeInto(*slot, id))
+        slot->ready.wait(nullptr, std::memory_order_acquire);
+    return *slot->ready.load(std::memory_order_acquire);
+}
+
+const Pcm *decodedSound(int id)
+{
+    const Slot *slot = slotFor(id);
+    return slot ? slot->ready.load(std::memory_order_acquire) : &none();
+}
+
+void decodeSoon(int id)
+{
+    Slot *slot = slotFor(id);
+    if (!slot || slot->taken.load())
+        return;
+    soonPool().start([slot, id] { decodeInto(*slot, id); });
+}
+
+void decodeAhead(const std::vector<int> &ids)
+{
+    for (int id : ids)
+        if (Slot *slot = slotFor(id); slot && !slot->taken.load())
+            aheadPool().start([slot, id] {
+                giveWay();
+                decodeInto(*slot, id);
+            });
 }
 
 } // namespace resources

@@ -55,20 +55,28 @@ Pcm decodeVorbis(QByteArrayView data)
     Pcm pcm;
     const vorbis_info *info = ov_info(&file, -1);
     const int channels = info ? info->channels : 0;
-    bool good = info && info->rate == pcmRate && (channels == 1 || channels == 2);
+    const bool good = info && info->rate == pcmRate && (channels == 1 || channels == 2);
     const int bigEndian = QSysInfo::ByteOrder == QSysInfo::BigEndian ? 1 : 0;
     const ogg_int64_t frames = ov_pcm_total(&file, -1);
     if (good && frames > 0 && frames < qint64(pcmRate) * 600) // a damaged header may claim anything
         pcm.samples.reserve(size_t(frames) * pcmChannels);
     alignas(qint16) char buffer[8192];
     int section = 0;
-    while (good) {
+    // A damaged page reads as a hole (or a bad link) and the decoder goes on at the next good
+    // one; only a long run of nothing but errors means there is nothing more to be had.
+    int errorsInARow = 0;
+    while (good && errorsInARow < 64) {
         const long bytes = ov_read(&file, buffer, sizeof buffer, bigEndian, 2, 1, &section);
         if (bytes == 0)
             break;
+        if (bytes < 0) {
+            ++errorsInARow;
+            continue;
+        }
+        errorsInARow = 0;
+        // A chained stream may change its format: what comes after such a link is left out.
         const vorbis_info *now = ov_info(&file, section);
-        good = bytes > 0 && now && now->channels == channels && now->rate == pcmRate;
-        if (!good)
+        if (!now || now->channels != channels || now->rate != pcmRate)
             break;
         const auto *samples = reinterpret_cast<const qint16 *>(buffer);
         const size_t count = size_t(bytes) / 2;
@@ -79,7 +87,7 @@ Pcm decodeVorbis(QByteArrayView data)
                 pcm.samples.insert(pcm.samples.end(), 2, samples[i]);
     }
     ov_clear(&file);
-    return good ? pcm : Pcm{};
+    return pcm;
 }
 
 } // namespace resources

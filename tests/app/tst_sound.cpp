@@ -3,15 +3,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The sound engine: the mixer sample by sample, then the real audio device through a sound
-// server of our own, one that is stopped, and none at all.
+// server of our own, one that is stopped, and none at all; the sound's libraries loaded only
+// with the first sound; a decode that holds up nothing else, and a stop heard as silence on the
+// server.
 #include "app/platform/mixer.h"
 #include "app/platform/sound_engine.h"
+#include "support/fakes.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
 #include <csignal>
+#include <ctime>
+#include <pthread.h>
+#include <thread>
 
 using platform::Mixer;
 using resources::Pcm;
@@ -54,7 +61,9 @@ public:
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start(
             QStringLiteral("pulseaudio"),
-            QStringLiteral("-n --daemonize=no --exit-idle-time=-1 --log-level=error -L module-null-sink -L").split(' ')
+            QStringLiteral(
+                "-n --daemonize=no --exit-idle-time=-1 --enable-memfd=no --log-level=error -L module-null-sink -L")
+                    .split(' ')
                 << "module-native-protocol-unix auth-anonymous=1 socket=" + socket());
         for (int i = 0; m_process.waitForStarted() && !up() && i < 500; ++i)
             QThread::msleep(20);
@@ -66,6 +75,12 @@ public:
     }
     bool up() const { return m_process.state() == QProcess::Running && QFile::exists(socket()); }
     QString address() const { return "unix:" + socket(); }
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PULSE_SERVER"), address());
+        return env;
+    }
     void freeze() { ::kill(static_cast<pid_t>(m_process.processId()), SIGSTOP); }
 
 private:
@@ -181,6 +196,81 @@ private slots:
         QCOMPARE(child.readAllStandardOutput(),
                  QStringLiteral("started %1, dropped 0, slow plays 0\n").arg(server == Own ? plays : 0).toUtf8());
     }
+
+    // A thread frozen in the middle of decoding one phrase: a phrase decoded before still starts
+    // at once, the device goes on pulling, and the frozen phrase, asked for meanwhile, starts once
+    // its decoding ends.
+    void aDecodeHoldsUpNothingElse()
+    {
+        Server pulse;
+        if (!pulse.up())
+            QSKIP("no PulseAudio to start here");
+        QProcess child;
+        child.setProcessEnvironment(pulse.environment());
+        child.start(QCoreApplication::applicationFilePath(), {"--decoding"});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.readAllStandardOutput(), QByteArray("decoded one started, the device pulled, the other waited, "
+                                                           "then started\n"));
+    }
+
+    // The game starts without Qt Multimedia and the sound server's client: they come with the
+    // sound module, which the first sound asked for opens at once, before any window painted.
+    void theLibrariesComeWithTheFirstSound()
+    {
+        Server pulse;
+        if (!pulse.up())
+            QSKIP("no PulseAudio to start here");
+        QProcess child;
+        child.setProcessEnvironment(pulse.environment());
+        child.start(QCoreApplication::applicationFilePath(), {"--libraries"});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.readAllStandardOutput(), QByteArray("at the start: none; after the first sound: "
+                                                           "calivento_sound libQt6Multimedia libpulse\n"));
+    }
+
+    // What the server plays, recorded from its null sink: a phrase of nearly 4 s, stopped after
+    // 0.4 s, is heard for no longer than that and its fade; left alone, for its whole length.
+    void aStopIsHeard_data()
+    {
+        QTest::addColumn<bool>("stopped");
+        QTest::newRow("stopped") << true;
+        QTest::newRow("left to play") << false;
+    }
+    void aStopIsHeard()
+    {
+        QFETCH(bool, stopped);
+        Server pulse;
+        if (!pulse.up() || QStandardPaths::findExecutable(QStringLiteral("parec")).isEmpty())
+            QSKIP("no PulseAudio and parec to start here");
+        QTemporaryDir dir;
+        QProcess recorder;
+        recorder.setProcessEnvironment(pulse.environment());
+        recorder.setStandardOutputFile(dir.filePath(QStringLiteral("heard.raw"))); // a pipe would fill up
+        recorder.start(QStringLiteral("parec"), QStringLiteral("-d null.monitor --raw --format=s16le --rate=44100 "
+                                                               "--channels=2 --latency-msec=20")
+                                                    .split(' '));
+        QVERIFY(recorder.waitForStarted());
+        QProcess child;
+        child.setProcessEnvironment(pulse.environment());
+        child.start(QCoreApplication::applicationFilePath(), {"--stop", stopped ? "400" : "0"});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.readAllStandardOutput(), QByteArray("played\n"));
+        recorder.terminate();
+        QVERIFY(recorder.waitForFinished(5000));
+        const QByteArray raw = fakes::contentOf(dir.filePath(QStringLiteral("heard.raw")));
+        // From the first sounding frame to the last.
+        const auto *samples = reinterpret_cast<const qint16 *>(raw.constData());
+        const qsizetype frames = raw.size() / 4;
+        qsizetype first = -1, last = -1;
+        for (qsizetype f = 0; f < frames; ++f)
+            if (std::abs(samples[2 * f]) > 64 || std::abs(samples[2 * f + 1]) > 64) {
+                first = first < 0 ? f : first;
+                last = f;
+            }
+        QVERIFY2(first >= 0, "nothing was heard");
+        const double heard = double(last - first) / resources::pcmRate;
+        QVERIFY2(stopped ? heard < 1.0 : heard > 2.5, qPrintable(QString::number(heard)));
+    }
 };
 
 // Plays as a game would, sounds cut short at varied points, each play waited for until its first
@@ -205,11 +295,135 @@ int child(int plays, int waitMs)
     return 0;
 }
 
+namespace {
+
+// A thread sent this signal stays where it was until thawed, locks and all.
+std::atomic<bool> frozen{false};
+void freezeHere(int)
+{
+    const timespec pause{0, 1'000'000};
+    while (frozen.load())
+        nanosleep(&pause, nullptr);
+}
+
+// Waits up to ms for the engine to start one more play than before; whether it did.
+bool startedSince(const platform::SoundEngine &engine, int before, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (engine.stats().started == before && clock.elapsed() < ms)
+        QThread::msleep(1);
+    return engine.stats().started > before;
+}
+
+int decodingChild()
+{
+    platform::SoundEngine engine;
+    QElapsedTimer clock;
+    clock.start();
+    while (engine.state() == platform::SoundEngine::State::Starting && clock.elapsed() < 10000)
+        QThread::msleep(5);
+    const int decoded = 200;
+    resources::sound(decoded);
+    std::signal(SIGUSR1, freezeHere);
+    // A phrase nobody decoded yet, caught in the middle of its decoding.
+    for (int held = 201; held < 224; ++held) {
+        std::atomic<bool> inside{false};
+        std::thread decoder([&] {
+            inside = true;
+            resources::sound(held);
+        });
+        while (!inside)
+            QThread::usleep(100);
+        QThread::msleep(2);
+        frozen = true;
+        pthread_kill(decoder.native_handle(), SIGUSR1);
+        QThread::msleep(20);
+        if (resources::decodedSound(held)) { // too quick to be caught: another phrase
+            frozen = false;
+            decoder.join();
+            continue;
+        }
+        const int before = engine.stats().started;
+        engine.play(decoded);
+        const bool decodedStarted = startedSince(engine, before, 2000);
+        const qint64 handed = engine.stats().framesHanded;
+        engine.play(held);
+        const bool heldWaited = !startedSince(engine, before + 1, 300);
+        const bool pulled = engine.stats().framesHanded > handed;
+        frozen = false;
+        const bool heldStarted = startedSince(engine, before + 1, 2000);
+        decoder.join();
+        std::printf("decoded one %s, the device %s, the other %s, then %s\n",
+                    decodedStarted ? "started" : "did not start", pulled ? "pulled" : "stopped pulling",
+                    heldWaited ? "waited" : "did not wait", heldStarted ? "started" : "never started");
+        return 0;
+    }
+    std::printf("no decode could be caught\n");
+    return 0;
+}
+
+// Plays a phrase of nearly 4 s and stops it after stopMs (never when 0), then lets it end.
+int stopChild(int stopMs)
+{
+    platform::SoundEngine engine;
+    QElapsedTimer clock;
+    clock.start();
+    while (engine.state() == platform::SoundEngine::State::Starting && clock.elapsed() < 10000)
+        QThread::msleep(5);
+    QThread::msleep(1500); // a null sink that was idle takes a while to start pulling
+    const int phrase = 200;
+    resources::sound(phrase);
+    const int before = engine.stats().started;
+    engine.play(phrase);
+    if (startedSince(engine, before, 3000))
+        std::printf("played\n");
+    if (stopMs > 0) {
+        QThread::msleep(stopMs);
+        engine.stop();
+    }
+    QThread::msleep(4500);
+    return 0;
+}
+
+// Which of the sound's libraries this process has loaded.
+QByteArray soundLibraries()
+{
+    const QByteArray maps = fakes::contentOf(QStringLiteral("/proc/self/maps"));
+    QByteArrayList found;
+    for (const char *name : {"calivento_sound", "libQt6Multimedia", "libpulse"})
+        if (maps.contains(QByteArray(name) + '.'))
+            found << name;
+    return found.isEmpty() ? "none" : found.join(' ');
+}
+
+int librariesChild()
+{
+    const std::unique_ptr<platform::Sound> sound = platform::nativeSound();
+    QTest::qWait(100);
+    const QByteArray atStart = soundLibraries();
+    sound->play(platform::SoundId::Drop);
+    QElapsedTimer clock;
+    clock.start();
+    while (!soundLibraries().contains("libpulse") && clock.elapsed() < 5000)
+        QThread::msleep(5);
+    std::printf("at the start: %s; after the first sound: %s\n", atStart.constData(), soundLibraries().constData());
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     if (argc == 4 && qstrcmp(argv[1], "--child") == 0)
         platform::endProcess(child(atoi(argv[2]), atoi(argv[3])));
+    if (argc == 2 && qstrcmp(argv[1], "--libraries") == 0)
+        platform::endProcess(librariesChild());
+    if (argc == 2 && qstrcmp(argv[1], "--decoding") == 0)
+        platform::endProcess(decodingChild());
+    if (argc == 3 && qstrcmp(argv[1], "--stop") == 0)
+        platform::endProcess(stopChild(atoi(argv[2])));
     TestSound test;
     return QTest::qExec(&test, argc, argv);
 }

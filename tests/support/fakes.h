@@ -18,7 +18,9 @@ namespace fakes {
 
 struct Sound : platform::Sound {
     QList<platform::SoundId> played;
+    int stops = 0;
     void play(platform::SoundId id) override { played.append(id); }
+    void stop() override { ++stops; }
 };
 struct Taskbar : platform::Taskbar {
     QStringList calls;

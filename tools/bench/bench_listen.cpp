@@ -44,6 +44,7 @@ public:
         calledAt = clock.nsecsElapsed();
         engine.play(static_cast<int>(id));
     }
+    void stop() override { engine.stop(); }
     platform::SoundEngine engine;
     QElapsedTimer clock;
     qint64 calledAt = -1;

@@ -3,32 +3,32 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // Sound, taskbar, browser and program launcher on Linux and other free desktops.
+#include "after_paint.h"
 #include "platform.h"
 #include "sound_engine.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
 #include <optional>
-#include <pulse/context.h>
-#include <pulse/mainloop.h>
 
 namespace platform {
 
 namespace {
 
 // Every sound through our own engine: Qt's sound effects replay left-overs of earlier plays,
-// lose the ends of sounds and wait on a sound server that does not answer.
+// lose the ends of sounds and wait on a sound server that does not answer. The game's first
+// screen is up before the engine loads its libraries and opens the device.
 class EngineSound final : public Sound
 {
 public:
     void play(SoundId id) override { m_engine.play(static_cast<int>(id)); }
+    void stop() override { m_engine.stop(); }
 
 private:
-    SoundEngine m_engine;
+    SoundEngine m_engine{SoundEngine::Open::AfterFirstPaint};
 };
 
 // The desktop's panels lie under the full-screen backdrop already; nothing to hide.
@@ -41,28 +41,14 @@ public:
 
 // xdg-open hands web addresses to the desktop's browser; it is of use only when one is set up.
 // Whether one is, xdg-mime says, and it may take seconds to: it is asked once, in the
-// background, when the service is made, and until it answers xdg-open is taken on trust.
+// background, once the first screen is up (a shell started beside the first paint slows it), and
+// until it answers xdg-open is taken on trust.
 class XdgBrowser final : public Browser
 {
 public:
     XdgBrowser()
+        : m_asking(afterFirstPaint([this] { ask(); }))
     {
-        auto *query = new QProcess(QCoreApplication::instance());
-        m_query = query;
-        QObject::connect(query, &QProcess::finished, query, [query, answer = m_webHandler] {
-            *answer = !query->readAllStandardOutput().trimmed().isEmpty();
-            query->deleteLater();
-        });
-        QObject::connect(query, &QProcess::errorOccurred, query,
-                         [query, answer = m_webHandler](QProcess::ProcessError e) {
-                             if (e != QProcess::FailedToStart)
-                                 return; // the end comes with finished
-                             *answer = false;
-                             query->deleteLater();
-                         });
-        QTimer::singleShot(3000, query, &QProcess::kill);
-        query->start(QStringLiteral("xdg-mime"),
-                     {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("x-scheme-handler/https")});
     }
     ~XdgBrowser() override
     {
@@ -86,8 +72,29 @@ public:
     }
 
 private:
+    void ask()
+    {
+        auto *query = new QProcess(QCoreApplication::instance());
+        m_query = query;
+        QObject::connect(query, &QProcess::finished, query, [query, answer = m_webHandler] {
+            *answer = !query->readAllStandardOutput().trimmed().isEmpty();
+            query->deleteLater();
+        });
+        QObject::connect(query, &QProcess::errorOccurred, query,
+                         [query, answer = m_webHandler](QProcess::ProcessError e) {
+                             if (e != QProcess::FailedToStart)
+                                 return; // the end comes with finished
+                             *answer = false;
+                             query->deleteLater();
+                         });
+        QTimer::singleShot(3000, query, &QProcess::kill);
+        query->start(QStringLiteral("xdg-mime"),
+                     {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("x-scheme-handler/https")});
+    }
+
     QPointer<QProcess> m_query;
     std::shared_ptr<std::optional<bool>> m_webHandler = std::make_shared<std::optional<bool>>();
+    std::unique_ptr<QObject> m_asking;
 };
 
 class ProcessLauncher final : public Launcher
@@ -103,41 +110,23 @@ public:
     }
 };
 
-// How long a sound server may take to answer before the game plays on without sound.
-constexpr int serverWaitMs = 5000;
-
 } // namespace
 
-// The PulseAudio server, or PipeWire's stand-in for it, which Qt Multimedia plays through here.
-bool soundServerAnswers(const std::function<bool()> &stopping)
+std::unique_ptr<Sound> nativeSound()
 {
-    pa_mainloop *loop = pa_mainloop_new();
-    pa_context *context = loop ? pa_context_new(pa_mainloop_get_api(loop), "calivento") : nullptr;
-    bool ready = false;
-    if (context && pa_context_connect(context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) >= 0) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!stopping() && clock.elapsed() < serverWaitMs) {
-            // Waits at most 20 ms at a time, so that stopping is seen soon.
-            if (pa_mainloop_prepare(loop, 20000) < 0 || pa_mainloop_poll(loop) < 0 || pa_mainloop_dispatch(loop) < 0)
-                break;
-            const pa_context_state_t state = pa_context_get_state(context);
-            ready = state == PA_CONTEXT_READY;
-            if (ready || !PA_CONTEXT_IS_GOOD(state))
-                break;
-        }
-        pa_context_disconnect(context);
-    }
-    if (context)
-        pa_context_unref(context);
-    if (loop)
-        pa_mainloop_free(loop);
-    return ready;
+    return std::make_unique<EngineSound>();
 }
-
-std::unique_ptr<Sound> nativeSound() { return std::make_unique<EngineSound>(); }
-std::unique_ptr<Taskbar> nativeTaskbar() { return std::make_unique<NoTaskbar>(); }
-std::unique_ptr<Browser> nativeBrowser() { return std::make_unique<XdgBrowser>(); }
-std::unique_ptr<Launcher> nativeLauncher() { return std::make_unique<ProcessLauncher>(); }
+std::unique_ptr<Taskbar> nativeTaskbar()
+{
+    return std::make_unique<NoTaskbar>();
+}
+std::unique_ptr<Browser> nativeBrowser()
+{
+    return std::make_unique<XdgBrowser>();
+}
+std::unique_ptr<Launcher> nativeLauncher()
+{
+    return std::make_unique<ProcessLauncher>();
+}
 
 } // namespace platform

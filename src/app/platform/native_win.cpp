@@ -32,8 +32,14 @@ public:
         }
     }
 
+    void stop() override
+    {
+        m_engine.stop();
+        PlaySoundA(nullptr, nullptr, 0);
+    }
+
 private:
-    SoundEngine m_engine;
+    SoundEngine m_engine{SoundEngine::Open::AfterFirstPaint};
 };
 
 class ShellTaskbar final : public Taskbar
@@ -89,9 +95,21 @@ bool soundServerAnswers(const std::function<bool()> &)
     return true;
 }
 
-std::unique_ptr<Sound> nativeSound() { return std::make_unique<PlaySoundEffects>(); }
-std::unique_ptr<Taskbar> nativeTaskbar() { return std::make_unique<ShellTaskbar>(); }
-std::unique_ptr<Browser> nativeBrowser() { return std::make_unique<RegistryBrowser>(); }
-std::unique_ptr<Launcher> nativeLauncher() { return std::make_unique<CreateProcessLauncher>(); }
+std::unique_ptr<Sound> nativeSound()
+{
+    return std::make_unique<PlaySoundEffects>();
+}
+std::unique_ptr<Taskbar> nativeTaskbar()
+{
+    return std::make_unique<ShellTaskbar>();
+}
+std::unique_ptr<Browser> nativeBrowser()
+{
+    return std::make_unique<RegistryBrowser>();
+}
+std::unique_ptr<Launcher> nativeLauncher()
+{
+    return std::make_unique<CreateProcessLauncher>();
+}
 
 } // namespace platform

@@ -6,6 +6,8 @@
 
 #include <QDateTime>
 #include <QMessageBox>
+#include <cstdio>
+#include <cstdlib>
 #include <random>
 
 namespace platform {
@@ -13,8 +15,14 @@ namespace platform {
 Services &services()
 {
     static Services s{nativeSound(), nativeTaskbar(), nativeBrowser(), nativeLauncher(),
-                      nativeClock(), nativeRandom(), nativeDialogs()};
+                      nativeClock(), nativeRandom(),  nativeDialogs()};
     return s;
+}
+
+void endProcess(int status)
+{
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 QString stripQuotes(QString command)
@@ -60,8 +68,17 @@ public:
 
 } // namespace
 
-std::unique_ptr<Clock> nativeClock() { return std::make_unique<SystemClock>(); }
-std::unique_ptr<Random> nativeRandom() { return std::make_unique<Mt19937Random>(); }
-std::unique_ptr<Dialogs> nativeDialogs() { return std::make_unique<MessageBoxDialogs>(); }
+std::unique_ptr<Clock> nativeClock()
+{
+    return std::make_unique<SystemClock>();
+}
+std::unique_ptr<Random> nativeRandom()
+{
+    return std::make_unique<Mt19937Random>();
+}
+std::unique_ptr<Dialogs> nativeDialogs()
+{
+    return std::make_unique<MessageBoxDialogs>();
+}
 
 } // namespace platform

@@ -29,6 +29,8 @@ public:
     virtual ~Sound() = default;
     // Starts one of the game's sounds and returns at once; it cuts short the one playing.
     virtual void play(SoundId id) = 0;
+    // Cuts short the sound playing, if any, and returns at once: for a screen that is left.
+    virtual void stop() = 0;
 };
 
 class Taskbar
@@ -100,6 +102,12 @@ std::unique_ptr<Launcher> nativeLauncher();
 std::unique_ptr<Clock> nativeClock();
 std::unique_ptr<Random> nativeRandom();
 std::unique_ptr<Dialogs> nativeDialogs();
+
+// Ends the process once the application object is gone, without the libraries' own teardown:
+// Qt Multimedia 6.4 frees its PulseAudio connection at unload while its PulseAudio thread may
+// still be dispatching, which now and then crashes the program on its way out. Everything of
+// ours is saved and closed by then; open output streams are flushed.
+[[noreturn]] void endProcess(int status);
 
 // The browser command as stored in the registry's default value for web addresses, reduced to
 // the program: a quoted path loses its quotes and what follows; an unquoted one is cut before

@@ -4,19 +4,17 @@
 
 #include "sound_engine.h"
 
+#include "after_paint.h"
 #include "mixer.h"
 
-#include <QAudioFormat>
-#include <QAudioSink>
 #include <QCoreApplication>
+#include <QDir>
 #include <QIODevice>
+#include <QLibrary>
 #include <QMutex>
 #include <QThread>
-#include <QTimer>
 #include <atomic>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 namespace platform {
@@ -37,14 +35,15 @@ constexpr qint64 staleNs = 3'000'000'000;
 constexpr int bufferMs = 80;
 // How long shutting down waits for a device side stuck in a call to the server.
 constexpr int shutDownWaitMs = 500;
-// From the device opening to the fanfare's decoding: the game's start is over by then.
-constexpr int fanfareDecodeDelayMs = 3000;
+// Should no window ever paint, the device opens after this long all the same.
+constexpr int openAnywayMs = 2000;
 constexpr int stopId = -1;
+constexpr int noId = -2;
 
 } // namespace
 
 struct SoundEngine::Shared {
-    QMutex lock; // held only to copy a few numbers, never around a call to the device
+    QMutex lock; // held only to copy a few numbers, never around a decode or a call to the device
     quint64 serial = 0;
     int id = stopId;
     qint64 askedNs = 0;
@@ -53,6 +52,7 @@ struct SoundEngine::Shared {
     std::atomic<int> dropped{0};
     std::atomic<qint64> lastDelayNs{0};
     std::atomic<qint64> framesHanded{0};
+    std::atomic<qint64> soundFrames{0};
 
     void ask(int newId)
     {
@@ -65,7 +65,9 @@ struct SoundEngine::Shared {
 
 namespace {
 
-// The stream the audio device pulls: the mixer's output, silence between sounds.
+// The stream the audio device pulls: the mixer's output, silence between sounds. It only ever
+// looks a sound up (resources::decodedSound); one not decoded yet waits here, in silence, and
+// starts with the first buffer after its decoding ends.
 class MixerDevice final : public QIODevice
 {
 public:
@@ -80,46 +82,87 @@ protected:
     {
         constexpr int frameBytes = resources::pcmChannels * 2;
         const qsizetype frames = maxSize / frameBytes;
-        const bool starting = takeRequest();
+        takeRequest();
+        const bool starting = startIfDecoded();
+        const bool sounding = !m_mixer.silent();
         m_mixer.render(reinterpret_cast<qint16 *>(data), frames);
         if (starting) {
             m_shared->lastDelayNs = nowNs() - m_askedNs;
             ++m_shared->started;
         }
         m_shared->framesHanded += frames;
+        if (sounding)
+            m_shared->soundFrames += frames;
         return frames * frameBytes;
     }
     qint64 writeData(const char *, qint64) override { return -1; }
 
 private:
-    // Hands the latest request to the mixer; true when a sound starts in this buffer.
-    bool takeRequest()
+    // Takes the latest request: a stop at once, a sound as soon as it is decoded. What plays is
+    // cut at once either way.
+    void takeRequest()
     {
         quint64 serial;
         int id;
+        qint64 askedNs;
         {
             const QMutexLocker guard(&m_shared->lock);
             serial = m_shared->serial;
             id = m_shared->id;
-            m_askedNs = m_shared->askedNs;
+            askedNs = m_shared->askedNs;
         }
         if (serial == m_seen)
-            return false;
+            return;
         m_seen = serial;
-        if (id != stopId && nowNs() - m_askedNs > staleNs) {
+        m_askedNs = askedNs;
+        m_pending = id == stopId ? noId : id;
+        m_mixer.stop();
+    }
+
+    // True when the waiting sound starts in this buffer.
+    bool startIfDecoded()
+    {
+        if (m_pending == noId)
+            return false;
+        if (nowNs() - m_askedNs > staleNs) {
             ++m_shared->dropped;
-            id = stopId;
+            m_pending = noId;
+            return false;
         }
-        const resources::Pcm *sound = id == stopId ? nullptr : &resources::sound(id);
+        const resources::Pcm *sound = resources::decodedSound(m_pending);
+        if (!sound)
+            return false;
+        m_pending = noId;
         m_mixer.play(sound);
-        return sound && sound->frames() > 0;
+        return sound->frames() > 0;
     }
 
     std::shared_ptr<SoundEngine::Shared> m_shared;
     Mixer m_mixer;
     quint64 m_seen = 0;
     qint64 m_askedNs = 0;
+    int m_pending = noId;
 };
+
+// The device's opening, from the sound module beside the program on Linux (in a build tree for
+// tests, from the build folder), linked in elsewhere.
+RunDevice findDevice()
+{
+#ifdef CALIVENTO_SOUND_MODULE
+    QStringList places{QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(CALIVENTO_SOUND_MODULE))};
+#ifdef CALIVENTO_SOUND_MODULE_IN_BUILD
+    places << QStringLiteral(CALIVENTO_SOUND_MODULE_IN_BUILD);
+#endif
+    for (const QString &place : places) {
+        QLibrary module(place);
+        if (auto run = reinterpret_cast<RunDevice>(module.resolve("calivento_run_device")))
+            return run; // the module stays loaded: QLibrary unloads only when asked to
+    }
+    return nullptr;
+#else
+    return &calivento_run_device;
+#endif
+}
 
 class DeviceThread final : public QThread
 {
@@ -133,53 +176,27 @@ public:
 protected:
     void run() override
     {
-        QAudioFormat format;
-        format.setSampleRate(resources::pcmRate);
-        format.setChannelCount(resources::pcmChannels);
-        format.setSampleFormat(QAudioFormat::Int16);
+        // The chime is wanted at the first right drop, the fanfare only at a round's end.
+        resources::decodeAhead({103, 101});
         MixerDevice device(m_shared);
         device.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-
-        // Qt's back end waits for the server with a lock held that the program's exit takes too:
-        // a server that hangs would hang the exit. It is asked first, with a deadline.
-        if (!soundServerAnswers([this] { return isInterruptionRequested(); })) {
-            goSilent();
+        const RunDevice runDevice = findDevice();
+        if (!runDevice) {
+            if (!isInterruptionRequested())
+                qWarning("calivento: the sound module cannot be loaded; playing on without sound");
+            m_shared->state = SoundEngine::State::Silent;
             return;
         }
-        // Connects to the sound server: this may take long, or fail.
-        QAudioSink sink(format);
-        if (!sink.isNull() && !isInterruptionRequested()) {
-            sink.setBufferSize(format.bytesForDuration(bufferMs * 1000));
-            sink.start(&device);
-        }
-        if (sink.isNull() || sink.state() == QAudio::StoppedState) {
-            goSilent();
-            return;
-        }
-        m_shared->state = SoundEngine::State::Playing;
-        // Decoded before they are first wanted rather than as they start: the drop's sound at
-        // once; the fanfare, raised from a slower rate, takes as much work as the game's whole
-        // start, so it waits until the menu is up (it is first wanted at the end of a round).
-        resources::sound(103);
-        QTimer::singleShot(fanfareDecodeDelayMs, [] { resources::sound(101); });
-        connect(&sink, &QAudioSink::stateChanged, &sink, [this, &sink](QAudio::State state) {
-            if (state == QAudio::StoppedState && sink.error() != QAudio::NoError) {
-                goSilent();
-                quit();
-            }
-        });
-        exec();
-        sink.stop();
-    }
-
-private:
-    void goSilent()
-    {
+        const DeviceEnd end = runDevice(
+            &device, bufferMs,
+            [](void *shared) { static_cast<SoundEngine::Shared *>(shared)->state = SoundEngine::State::Playing; },
+            m_shared.get());
         if (m_shared->state.exchange(SoundEngine::State::Silent) != SoundEngine::State::Silent &&
-            !isInterruptionRequested())
+            end == DeviceEnd::NoDevice && !isInterruptionRequested())
             qWarning("calivento: no sound server answers; playing on without sound");
     }
 
+private:
     std::shared_ptr<SoundEngine::Shared> m_shared;
 };
 
@@ -198,13 +215,15 @@ void shutDownAll()
 
 } // namespace
 
-SoundEngine::SoundEngine()
+SoundEngine::SoundEngine(Open when)
     : m_shared(std::make_shared<Shared>())
-    , m_thread(new DeviceThread(m_shared))
 {
     qAddPostRoutine(shutDownAll);
     liveEngines().push_back(this);
-    m_thread->start();
+    if (when == Open::Now)
+        open();
+    else
+        m_opener = afterFirstPaint([this] { open(); }, openAnywayMs);
 }
 
 SoundEngine::~SoundEngine()
@@ -213,10 +232,23 @@ SoundEngine::~SoundEngine()
     std::erase(liveEngines(), this);
 }
 
+void SoundEngine::open()
+{
+    if (m_opened)
+        return;
+    m_opened = true;
+    m_thread = new DeviceThread(m_shared);
+    m_thread->start();
+}
+
 void SoundEngine::shutDown()
 {
-    if (!m_thread)
+    m_opened = true; // never opens again
+    m_opener.reset();
+    if (!m_thread) {
+        m_shared->state = State::Silent;
         return;
+    }
     m_thread->requestInterruption();
     m_thread->quit();
     if (m_thread->wait(shutDownWaitMs))
@@ -229,7 +261,10 @@ void SoundEngine::shutDown()
 
 void SoundEngine::play(int id)
 {
+    if (!resources::decodedSound(id))
+        resources::decodeSoon(id);
     m_shared->ask(id);
+    open();
 }
 
 void SoundEngine::stop()
@@ -244,13 +279,7 @@ SoundEngine::State SoundEngine::state() const
 
 SoundEngine::Stats SoundEngine::stats() const
 {
-    return {m_shared->started, m_shared->dropped, m_shared->lastDelayNs, m_shared->framesHanded};
-}
-
-void endProcess(int status)
-{
-    std::fflush(nullptr);
-    std::_Exit(status);
+    return {m_shared->started, m_shared->dropped, m_shared->lastDelayNs, m_shared->framesHanded, m_shared->soundFrames};
 }
 
 } // namespace platform

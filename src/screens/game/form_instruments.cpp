@@ -9,6 +9,7 @@
 #include "app/forms/screens.h"
 #include "app/platform/platform.h"
 #include "resources/resources.h"
+#include "resources/sounds.h"
 #include "rules.h"
 #include "screens/help/form_help.h"
 #include "screens/listen/setting.h"
@@ -347,6 +348,13 @@ void Form_instruments::setUpBoard(GameId id)
     }
     forms::a11y::numberPictures(inPlay);
     setMousePointer(forms::Pointer::Default);
+    // The phrases that right drops will play, decoded while the child looks for the first one.
+    if (store::Player::current().hearsFoundInstrument()) {
+        std::vector<int> phrases;
+        for (const game::Placement &p : placed)
+            phrases.push_back(static_cast<int>(platform::instrumentSound(p.row)));
+        resources::decodeAhead(phrases);
+    }
 }
 
 void Form_instruments::picture_DragDrop(int row, forms::Control *source)
@@ -445,6 +453,7 @@ void Form_instruments::Command_recommencer_Click()
 
 void Form_instruments::replayRound()
 {
+    platform::services().sound->stop();
     Command_visible.press();
     if (const std::optional<int> level = visibleLevel()) {
         if (const game::GameInfo *info = game::byTitle(Label_description.Caption()))
@@ -476,6 +485,7 @@ void Form_instruments::Command_retour_Click()
 {
     if (store::Player::current().inRound())
         store::Player::current().endRound(QStringLiteral("abandonné"), Text_points.Caption().toInt());
+    platform::services().sound->stop();
     Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
     menu.Command_icon.press();
     menu.setEnabled(true);

@@ -231,7 +231,7 @@ void Form_ecouter::prepareSound(int row)
         return;
     prepared = true;
     const int id = static_cast<int>(platform::instrumentSound(row));
-    QThreadPool::globalInstance()->start([id] { resources::sound(id); });
+    resources::decodeAhead({id});
 }
 
 void Form_ecouter::Form_KeyDown(int keyCode, int)
@@ -250,6 +250,7 @@ int Form_ecouter::answer() const
 void Form_ecouter::Command_decouvrir_Click()
 {
     leaveRound();
+    platform::services().sound->stop();
     showMode(Mode::Decouvrir);
 }
 
@@ -325,6 +326,7 @@ void Form_ecouter::Command_rejouer_Click()
 void Form_ecouter::Command_retour_Click()
 {
     leaveRound();
+    platform::services().sound->stop();
     Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
     menu.setEnabled(true);
     menu.Show();
@@ -440,6 +442,7 @@ void Form_ecouter::endRound()
 {
     m_round.over = true;
     store::Player &player = store::Player::current();
+    platform::services().sound->stop();
     const QString file = QLatin1String(listen::progressFile);
     const int stored = player.openLevels(file).value_or(1);
     int after = listen::afterRound(stored, m_round.level, m_round.rightFirstTry);

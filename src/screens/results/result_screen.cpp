@@ -6,6 +6,7 @@
 
 #include "app/forms/keys.h"
 #include "app/forms/screens.h"
+#include "app/platform/platform.h"
 #include "resources/resources.h"
 #include "screens/game/form_instruments.h"
 #include "screens/menu/form_choix_instruments.h"
@@ -31,6 +32,7 @@ ResultScreen::ResultScreen(const QString &name, int buttonsTop, UnloadOrder orde
 
 void ResultScreen::freezeGame(Form_instruments &game)
 {
+    platform::services().sound->stop(); // the round's last phrase ends with it
     game.Timer1.setEnabled(false);
     game.Timer2.setEnabled(false);
 }
@@ -59,6 +61,7 @@ void ResultScreen::Command_oui_Click()
 
 void ResultScreen::Quitter_Click()
 {
+    platform::services().sound->stop();
     Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
     menu.Command_icon.press();
     menu.setEnabled(true);

@@ -8,12 +8,15 @@
 // "Découvrir", a round of "Devine" and the level it opens, the same round with the keys alone, and the
 // setting turned on for the games.
 #include "app/forms/screens.h"
+#include "resources/sounds.h"
 #include "screens/game/form_instruments.h"
 #include "screens/listen/form_ecouter.h"
 #include "screens/listen/rules.h"
 #include "screens/listen/setting.h"
-#include "store/player.h"
 #include "screens/menu/form_choix_instruments.h"
+#include "screens/results/form_gagner_instruments.h"
+#include "screens/results/form_perdu_instruments.h"
+#include "store/player.h"
 #include "support/fakes.h"
 
 #include <QtTest>
@@ -238,6 +241,61 @@ private slots:
         game.picture_DragDrop(row, &game.nameLabel(row));
         QVERIFY(!game.picture(row).Visible());
         QCOMPARE(m_fake.sound->played, QList{platform::instrumentSound(row)});
+    }
+
+    // A phrase lasts up to 4 s: leaving its screen, or the end of its round, cuts it short rather
+    // than leave it over the next screen. With the setting on, a game's round has its phrases
+    // decoded ahead of its first right drop.
+    void leavingStopsTheSound_data()
+    {
+        QTest::addColumn<QString>("way");
+        for (const char *way : {"Retour", "Découvrir", "end of a Devine round", "game's Retour", "Recommencer",
+                                "game lost", "game won, then Non"})
+            QTest::newRow(way) << QString::fromUtf8(way);
+    }
+    void leavingStopsTheSound()
+    {
+        QFETCH(QString, way);
+        int &stops = m_fake.sound->stops;
+        if (!way.contains(QStringLiteral("game")) && way != QStringLiteral("Recommencer")) {
+            Form_ecouter &f = forms::get<Form_ecouter>();
+            f.Show();
+            click(f.label(Form_ecouter::Command_devine));
+            for (int q = way.startsWith(QStringLiteral("end")) ? 0 : 9; q < 9; ++q) {
+                click(f.picture(f.answer()));
+                click(f.label(Form_ecouter::Command_suivant));
+            }
+            click(f.picture(f.answer())); // a phrase was asked for this question
+            const int before = stops;
+            click(f.label(way == QStringLiteral("Retour")      ? Form_ecouter::Command_retour
+                          : way == QStringLiteral("Découvrir") ? Form_ecouter::Command_decouvrir
+                                                               : Form_ecouter::Command_suivant));
+            QVERIFY(stops > before);
+            return;
+        }
+        QVERIFY(store::Player::current().setHearsFoundInstrument(true));
+        click(forms::get<Form_choix_instruments>().levelLabel(game::GameId::Cordes, 1));
+        Form_instruments &game = forms::get<Form_instruments>();
+        for (int row : listen::levelRows(3))
+            if (game.picture(row).Visible())
+                QTRY_VERIFY(resources::decodedSound(int(platform::instrumentSound(row))));
+        const int row = game::indexOfPicture("violon");
+        game.picture_DragDrop(row, &game.nameLabel(row));
+        QCOMPARE(m_fake.sound->played, QList{platform::instrumentSound(row)});
+        const int before = stops;
+        if (way == QStringLiteral("game's Retour")) {
+            game.Command_retour_Click();
+        } else if (way == QStringLiteral("Recommencer")) {
+            game.Command_recommencer_Click();
+        } else if (way == QStringLiteral("game lost")) {
+            forms::get<Form_Perdu_instruments>().Show();
+        } else {
+            forms::get<Form_gagner_instruments>().Show();
+            QVERIFY(stops > before);
+            forms::get<Form_gagner_instruments>().Quitter_Click(); // the fanfare goes with its screen
+            QVERIFY(stops > before + 1);
+        }
+        QVERIFY(stops > before);
     }
 };
 
