@@ -4,9 +4,8 @@
 
 #include "stats.h"
 
-#include "screens/game/catalogue.h"
+#include "french.h"
 
-#include <QCollator>
 #include <QDateTime>
 #include <QHash>
 #include <QSqlError>
@@ -20,6 +19,12 @@ namespace {
 
 // Family answers ("famille:cordes") are not about one instrument.
 const QString notFamily = QStringLiteral(" AND a.answer NOT LIKE 'famille:%'");
+// An answer's child, mode and time are its round's; the period is taken by the rounds' start,
+// which their index by child and start time serves.
+const QString fromChild = QStringLiteral(" FROM rounds r JOIN answers a ON a.round = r.n WHERE r.child_id = ?");
+const QString fromClass = QStringLiteral(" FROM children c JOIN rounds r ON r.child_id = c.id"
+                                         " JOIN answers a ON a.round = r.n WHERE c.class_id = ?");
+const QString within = QStringLiteral(" AND r.started_ms >= ? AND r.started_ms < ?");
 
 QSqlQuery prepared(QSqlDatabase &db, const QString &sql)
 {
@@ -38,23 +43,7 @@ bool run(QSqlQuery &query)
     return false;
 }
 
-const QHash<QString, int> &indexes()
-{
-    static const QHash<QString, int> map = [] {
-        QHash<QString, int> m;
-        for (int i = 0; i < game::instrumentCount; ++i)
-            m.insert(QString::fromLatin1(game::catalogue[static_cast<std::size_t>(i)].file), i);
-        return m;
-    }();
-    return map;
-}
-
 } // namespace
-
-int instrumentIndex(const QString &instrument)
-{
-    return indexes().value(instrument, -1);
-}
 
 std::vector<ChildRow> classGrid(QSqlDatabase &db, const QString &classId, const QString &mode, Span span)
 {
@@ -66,18 +55,15 @@ std::vector<ChildRow> classGrid(QSqlDatabase &db, const QString &classId, const 
         return rows;
     while (children.next())
         rows.push_back({children.value(0).toString(), children.value(1).toString(), {}});
-    QCollator french{QLocale(QLocale::French, QLocale::France)};
-    french.setCaseSensitivity(Qt::CaseInsensitive);
     std::stable_sort(rows.begin(), rows.end(),
-                     [&](const ChildRow &a, const ChildRow &b) { return french.compare(a.firstName, b.firstName) < 0; });
+                     [](const ChildRow &a, const ChildRow &b) { return lessFrench(a.firstName, b.firstName); });
     for (std::size_t i = 0; i < rows.size(); ++i)
         byId.insert(rows[i].childId, i);
 
     QSqlQuery counts = prepared(
-        db, QStringLiteral("SELECT a.child_id, a.instrument, COUNT(*), SUM(a.correct) FROM answers a"
-                           " JOIN children c ON c.id = a.child_id"
-                           " WHERE c.class_id = ? AND a.mode = ? AND a.first_try = 1 AND a.at_ms >= ? AND a.at_ms < ?") +
-                notFamily + QStringLiteral(" GROUP BY a.child_id, a.instrument"));
+        db, QStringLiteral("SELECT r.child_id, a.instrument, COUNT(*), SUM(a.correct)") + fromClass +
+                QStringLiteral(" AND r.mode = ? AND a.first_try = 1") + within + notFamily +
+                QStringLiteral(" GROUP BY r.child_id, a.instrument"));
     counts.addBindValue(classId);
     counts.addBindValue(mode);
     counts.addBindValue(span.fromMs);
@@ -86,32 +72,27 @@ std::vector<ChildRow> classGrid(QSqlDatabase &db, const QString &classId, const 
         return rows;
     while (counts.next()) {
         const auto child = byId.constFind(counts.value(0).toString());
-        const int column = instrumentIndex(counts.value(1).toString());
-        if (child == byId.cend() || column < 0)
-            continue;
-        rows[*child].cells[static_cast<std::size_t>(column)] = {counts.value(2).toInt(), counts.value(3).toInt()};
+        if (child != byId.cend())
+            rows[*child].cells[counts.value(1).toString()] = {counts.value(2).toInt(), counts.value(3).toInt()};
     }
     return rows;
 }
 
 ChildGrid childGrid(QSqlDatabase &db, const QString &childId, Span span)
 {
-    ChildGrid grid{};
+    ChildGrid grid;
     QSqlQuery counts = prepared(
-        db, QStringLiteral("SELECT a.mode, a.instrument, COUNT(*), SUM(a.correct) FROM answers a"
-                           " WHERE a.child_id = ? AND a.first_try = 1 AND a.at_ms >= ? AND a.at_ms < ?") +
-                notFamily + QStringLiteral(" GROUP BY a.mode, a.instrument"));
+        db, QStringLiteral("SELECT r.mode, a.instrument, COUNT(*), SUM(a.correct)") + fromChild +
+                QStringLiteral(" AND a.first_try = 1") + within + notFamily +
+                QStringLiteral(" GROUP BY r.mode, a.instrument"));
     counts.addBindValue(childId);
     counts.addBindValue(span.fromMs);
     counts.addBindValue(span.toMs);
     if (!run(counts))
         return grid;
     while (counts.next()) {
-        const int column = instrumentIndex(counts.value(1).toString());
-        if (column < 0)
-            continue;
         Row &row = counts.value(0).toString() == QLatin1String("oreille") ? grid.oreille : grid.vue;
-        row[static_cast<std::size_t>(column)] = {counts.value(2).toInt(), counts.value(3).toInt()};
+        row[counts.value(1).toString()] = {counts.value(2).toInt(), counts.value(3).toInt()};
     }
     return grid;
 }
@@ -122,10 +103,8 @@ std::vector<Confusion> confusions(QSqlDatabase &db, const QString &classId, cons
     std::vector<Confusion> list;
     const bool forChild = !childId.isEmpty();
     QSqlQuery query = prepared(
-        db, QStringLiteral("SELECT a.instrument, a.answer, COUNT(*), COUNT(DISTINCT a.child_id) FROM answers a") +
-                (forChild ? QStringLiteral(" WHERE a.child_id = ?")
-                          : QStringLiteral(" JOIN children c ON c.id = a.child_id WHERE c.class_id = ?")) +
-                QStringLiteral(" AND a.correct = 0 AND a.at_ms >= ? AND a.at_ms < ?") + notFamily +
+        db, QStringLiteral("SELECT a.instrument, a.answer, COUNT(*), COUNT(DISTINCT r.child_id)") +
+                (forChild ? fromChild : fromClass) + QStringLiteral(" AND a.correct = 0") + within + notFamily +
                 QStringLiteral(" GROUP BY a.instrument, a.answer ORDER BY COUNT(*) DESC, a.instrument, a.answer"
                                " LIMIT ?"));
     query.addBindValue(forChild ? childId : classId);
@@ -142,23 +121,17 @@ std::vector<Confusion> confusions(QSqlDatabase &db, const QString &classId, cons
 
 Matrix confusionMatrix(QSqlDatabase &db, const QString &classId, Span span)
 {
-    Matrix matrix{};
+    Matrix matrix;
     QSqlQuery query =
-        prepared(db, QStringLiteral("SELECT a.instrument, a.answer, COUNT(*) FROM answers a"
-                                    " JOIN children c ON c.id = a.child_id"
-                                    " WHERE c.class_id = ? AND a.at_ms >= ? AND a.at_ms < ?") +
-                         notFamily + QStringLiteral(" GROUP BY a.instrument, a.answer"));
+        prepared(db, QStringLiteral("SELECT a.instrument, a.answer, COUNT(*)") + fromClass + within + notFamily +
+                         QStringLiteral(" GROUP BY a.instrument, a.answer"));
     query.addBindValue(classId);
     query.addBindValue(span.fromMs);
     query.addBindValue(span.toMs);
     if (!run(query))
         return matrix;
-    while (query.next()) {
-        const int row = instrumentIndex(query.value(0).toString());
-        const int column = instrumentIndex(query.value(1).toString());
-        if (row >= 0 && column >= 0)
-            matrix[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] += query.value(2).toInt();
-    }
+    while (query.next())
+        matrix[{query.value(0).toString(), query.value(1).toString()}] = query.value(2).toInt();
     return matrix;
 }
 
@@ -167,10 +140,8 @@ std::vector<Week> weekly(QSqlDatabase &db, const QString &childId, Span span)
     // Weeks begin on a local Monday, which SQL cannot tell in both engines alike: the rows are
     // few for one child (a few thousand in a year), and are bucketed here.
     std::map<QDate, Week> weeks;
-    QSqlQuery query = prepared(db, QStringLiteral("SELECT a.at_ms, a.correct FROM answers a"
-                                                  " WHERE a.child_id = ? AND a.first_try = 1"
-                                                  " AND a.at_ms >= ? AND a.at_ms < ?") +
-                                       notFamily);
+    QSqlQuery query = prepared(db, QStringLiteral("SELECT r.started_ms + a.elapsed_ms, a.correct") + fromChild +
+                                       QStringLiteral(" AND a.first_try = 1") + within + notFamily);
     query.addBindValue(childId);
     query.addBindValue(span.fromMs);
     query.addBindValue(span.toMs);
@@ -225,9 +196,8 @@ std::map<QString, int> levels(QSqlDatabase &db, const QString &childId)
 std::map<QString, int> answerCounts(QSqlDatabase &db, const QString &classId)
 {
     std::map<QString, int> result;
-    QSqlQuery query = prepared(db, QStringLiteral("SELECT a.child_id, COUNT(*) FROM answers a"
-                                                  " JOIN children c ON c.id = a.child_id"
-                                                  " WHERE c.class_id = ? GROUP BY a.child_id"));
+    QSqlQuery query =
+        prepared(db, QStringLiteral("SELECT r.child_id, COUNT(*)") + fromClass + QStringLiteral(" GROUP BY r.child_id"));
     query.addBindValue(classId);
     if (run(query))
         while (query.next())

@@ -7,7 +7,6 @@
 #include <QDate>
 #include <QSqlDatabase>
 #include <QString>
-#include <array>
 #include <limits>
 #include <map>
 #include <vector>
@@ -17,8 +16,6 @@
 // first answers count towards the shares; answers about families are left out of everything
 // per instrument.
 namespace store::stats {
-
-inline constexpr int instruments = 24; // in the catalogue's order, grouped by family
 
 // [from, to) in ms since 1970 UTC.
 struct Span {
@@ -31,16 +28,14 @@ struct Cell {
     int right = 0;   // of which right
 };
 
-using Row = std::array<Cell, instruments>;
+// By instrument (a drawing name, "violon").
+using Row = std::map<QString, Cell>;
 
 struct ChildRow {
     QString childId;
     QString firstName;
     Row cells;
 };
-
-// The catalogue row of a drawing name ("violon"), or -1.
-int instrumentIndex(const QString &instrument);
 
 // One row per child of the class, in French alphabetical order, with their first answers in
 // the mode ("vue" or "oreille").
@@ -64,9 +59,9 @@ struct Confusion {
 std::vector<Confusion> confusions(QSqlDatabase &db, const QString &classId, const QString &childId, Span span,
                                   int limit);
 
-// Every answer of the class, shown (rows) against answered (columns), right ones on the
-// diagonal.
-using Matrix = std::array<std::array<int, instruments>, instruments>;
+// How often each instrument (first) was answered with each name (second), for the whole class;
+// right answers are the pairs of an instrument with itself.
+using Matrix = std::map<std::pair<QString, QString>, int>;
 Matrix confusionMatrix(QSqlDatabase &db, const QString &classId, Span span);
 
 // Right first answers per week (Monday of the week, local time), weeks without any left out.

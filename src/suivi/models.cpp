@@ -23,7 +23,15 @@ QString columnCaption(int column)
     return QString::fromUtf8(instrument(column).caption);
 }
 
+constexpr int columns = game::instrumentCount;
+
 } // namespace
+
+store::stats::Cell cellAt(const store::stats::Row &row, int column)
+{
+    const auto found = row.find(QString::fromLatin1(instrument(column).file));
+    return found == row.end() ? store::stats::Cell{} : found->second;
+}
 
 QColor familyColor(int column)
 {
@@ -52,7 +60,7 @@ int HeatMapModel::rowCount(const QModelIndex &parent) const
 
 int HeatMapModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : store::stats::instruments;
+    return parent.isValid() ? 0 : columns;
 }
 
 QVariant HeatMapModel::data(const QModelIndex &index, int role) const
@@ -60,7 +68,7 @@ QVariant HeatMapModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
         return {};
     const Line &line = m_lines[static_cast<std::size_t>(index.row())];
-    const store::stats::Cell &cell = line.cells[static_cast<std::size_t>(index.column())];
+    const store::stats::Cell cell = cellAt(line.cells, index.column());
     const std::optional<int> percent = share(cell.answers, cell.right);
     switch (role) {
     case Qt::DisplayRole:
@@ -111,30 +119,34 @@ QVariant HeatMapModel::headerData(int section, Qt::Orientation orientation, int 
 void MatrixModel::setMatrix(const store::stats::Matrix &matrix)
 {
     beginResetModel();
-    m_matrix = matrix;
+    m_counts = {};
     m_largest = 0;
-    for (int r = 0; r < store::stats::instruments; ++r)
-        for (int c = 0; c < store::stats::instruments; ++c)
+    for (std::size_t r = 0; r < columns; ++r)
+        for (std::size_t c = 0; c < columns; ++c) {
+            const auto found = matrix.find({QString::fromLatin1(game::catalogue[r].file),
+                                            QString::fromLatin1(game::catalogue[c].file)});
+            m_counts[r][c] = found == matrix.end() ? 0 : found->second;
             if (r != c)
-                m_largest = std::max(m_largest, m_matrix[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
+                m_largest = std::max(m_largest, m_counts[r][c]);
+        }
     endResetModel();
 }
 
 int MatrixModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : store::stats::instruments;
+    return parent.isValid() ? 0 : columns;
 }
 
 int MatrixModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : store::stats::instruments;
+    return parent.isValid() ? 0 : columns;
 }
 
 QVariant MatrixModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return {};
-    const int count = m_matrix[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())];
+    const int count = m_counts[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())];
     const bool right = index.row() == index.column();
     switch (role) {
     case Qt::DisplayRole:
@@ -164,7 +176,7 @@ QVariant MatrixModel::data(const QModelIndex &index, int role) const
 
 QVariant MatrixModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (section < 0 || section >= store::stats::instruments)
+    if (section < 0 || section >= columns)
         return {};
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
         return columnCaption(section);
@@ -190,7 +202,7 @@ void InstrumentHeader::paintSection(QPainter *painter, const QRect &rect, int lo
     painter->setPen(palette().color(QPalette::Mid));
     painter->drawRect(rect.adjusted(0, 0, -1, -1));
     // A thicker line where one family ends and the next begins.
-    if (logicalIndex + 1 < store::stats::instruments &&
+    if (logicalIndex + 1 < columns &&
         instrument(logicalIndex).family != instrument(logicalIndex + 1).family)
         painter->fillRect(QRect(rect.right() - 1, rect.top(), 2, rect.height()), Qt::black);
     painter->setPen(Qt::black);

@@ -8,6 +8,7 @@
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
+#include <array>
 
 // The heat maps: a row per child (or per way of playing) and a column per instrument, in the
 // catalogue's order, which groups them by family.
@@ -57,7 +58,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    store::stats::Matrix m_matrix{};
+    std::array<std::array<int, 24>, 24> m_counts{}; // catalogue rows by catalogue rows
     int m_largest = 0; // the most frequent confusion, which gets the strongest colour
 };
 
@@ -73,6 +74,9 @@ protected:
     void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override;
     QSize sectionSizeFromContents(int logicalIndex) const override;
 };
+
+// The cell of a catalogue row (0 to 23) in a row of counts.
+store::stats::Cell cellAt(const store::stats::Row &row, int column);
 
 // The colour of a family ("Les instruments à cordes") behind its captions.
 QColor familyColor(int instrument);

@@ -93,7 +93,7 @@ private:
 
 void paintGrid(Pages &pages, QPainter &painter, const Report &report)
 {
-    constexpr int columns = store::stats::instruments;
+    constexpr int columns = game::instrumentCount;
     QFont font = painter.font();
     font.setPointSize(7);
     font.setBold(false);
@@ -128,7 +128,8 @@ void paintGrid(Pages &pages, QPainter &painter, const Report &report)
         pages.y() += header;
     };
     drawHeader();
-    for (std::size_t r = 0; r < report.lines.size() && r < report.cells.size(); ++r) {
+    const std::size_t lineCount = std::min(static_cast<std::size_t>(report.lines.size()), report.cells.size());
+    for (std::size_t r = 0; r < lineCount; ++r) {
         if (pages.y() + rowHeight > painter.viewport().height()) {
             pages.need(header + rowHeight * 2);
             drawHeader();
@@ -137,7 +138,7 @@ void paintGrid(Pages &pages, QPainter &painter, const Report &report)
         painter.drawText(QRect(0, pages.y(), nameWidth, rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
                          report.lines[static_cast<int>(r)]);
         for (int c = 0; c < columns; ++c) {
-            const store::stats::Cell &value = report.cells[r][static_cast<std::size_t>(c)];
+            const store::stats::Cell value = cellAt(report.cells[r], c);
             const std::optional<int> percent = share(value.answers, value.right);
             const QRect box(nameWidth + c * cell, pages.y(), cell, rowHeight);
             painter.fillRect(box, percent ? shareColor(*percent) : noShareColor);

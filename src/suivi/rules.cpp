@@ -6,7 +6,6 @@
 
 #include "screens/game/catalogue.h"
 
-#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 
@@ -96,26 +95,6 @@ QString classConfusion(const QString &shown, const QString &answered, int times,
         .arg(caption(shown), inSentence(caption(answered)))
         .arg(times)
         .arg(children == 1 ? QStringLiteral("1 enfant") : QStringLiteral("%1 enfants").arg(children));
-}
-
-QString cleanName(const QString &firstName)
-{
-    return firstName.simplified();
-}
-
-std::optional<QString> nameProblem(const QString &firstName)
-{
-    const QString name = cleanName(firstName);
-    if (name.isEmpty())
-        return QStringLiteral("Écrivez un prénom.");
-    if (name.size() > 40)
-        return QStringLiteral("Un prénom a 40 caractères au plus.");
-    // Letters of any alphabet with their accents, digits to tell two Léa apart, and what first
-    // names are joined with.
-    static const QRegularExpression allowed(QStringLiteral("^[\\p{L}\\p{M}\\p{Nd} '’.\\-]+$"));
-    if (!allowed.match(name).hasMatch())
-        return QStringLiteral("Un prénom n'a que des lettres, des espaces, des apostrophes et des traits d'union.");
-    return std::nullopt;
 }
 
 QString duration(qint64 ms)

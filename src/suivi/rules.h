@@ -46,12 +46,6 @@ QString childConfusion(const QString &shown, const QString &answered, int times)
 // "Le hautbois pris pour la clarinette (7 fois, 3 enfants)": the class's.
 QString classConfusion(const QString &shown, const QString &answered, int times, int children);
 
-// Why a first name is refused, or nothing when it is fine: 1 to 40 characters, letters (accents
-// too), spaces, apostrophes and hyphens.
-std::optional<QString> nameProblem(const QString &firstName);
-// Spaces at both ends dropped, runs of spaces made one, the typographic apostrophe kept.
-QString cleanName(const QString &firstName);
-
 // "2 h 05 min", "12 min", "45 s".
 QString duration(qint64 ms);
 

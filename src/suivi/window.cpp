@@ -5,8 +5,12 @@
 #include "window.h"
 
 #include "screens/game/catalogue.h"
+#include "transfer.h"
 #include "store/database.h"
+#include "store/player.h"
+#include "store/progress.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QChart>
@@ -491,7 +495,8 @@ void Window::enter()
 {
     m_pages->setCurrentIndex(Main);
     m_tabs->setFocus();
-    ask<std::optional<QDateTime>>([](store::Database &) { return store::failingSince(); },
+    const QString file = m_where.sqliteFile;
+    ask<std::optional<QDateTime>>([file](store::Database &) { return store::failingSince(file); },
                                   [this](std::optional<QDateTime> since) {
                                       m_failing->setVisible(since.has_value());
                                       if (since)
@@ -741,34 +746,25 @@ std::optional<QString> classNamed(store::Database &db, const QString &name, QStr
     for (const store::ClassRow &row : db.classes())
         if (row.name.compare(name, Qt::CaseInsensitive) == 0)
             return row.id;
-    if (const auto made = db.addClass(name, error))
+    if (const auto made = db.classNamed(name, error))
         return made->id;
     return std::nullopt;
 }
 
-bool nameTaken(store::Database &db, const store::Child &child)
-{
-    for (const store::Child &other : db.children(child.classId))
-        if (other.id != child.id && other.firstName.compare(child.firstName, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
-}
-
-// The progress files' names by the game key their levels are kept under.
-constexpr std::pair<const char *, const char *> progressFiles[] = {
-    {"vents", "vents.nvl"}, {"cordes", "corde.nvl"},      {"percussions", "percu.nvl"},
-    {"tous", "tinstr.nvl"}, {"familles", "finstr.nvl"}, {"oreille", "oreille.nvl"},
-};
+// The progress files that "Reprendre la progression actuelle" reads.
+constexpr const char *progressFiles[] = {"vents.nvl", "corde.nvl",  "percu.nvl",
+                                         "tinstr.nvl", "finstr.nvl", "oreille.nvl"};
 
 } // namespace
 
 void Window::addChild()
 {
-    const QString name = cleanName(findChild<QLineEdit *>(QStringLiteral("E_prenom"))->text());
-    if (const auto problem = nameProblem(name)) {
-        say(*problem);
+    const store::NameCheck check = store::checkFirstName(findChild<QLineEdit *>(QStringLiteral("E_prenom"))->text());
+    if (!check.error.isEmpty()) {
+        say(check.error);
         return;
     }
+    const QString name = check.name;
     store::Child child;
     child.firstName = name;
     child.picture = findChild<QComboBox *>(QStringLiteral("Combo_image"))->currentData().toString();
@@ -786,16 +782,13 @@ void Window::addChild()
                 return change;
             }
             child.classId = *klass;
-            if (nameTaken(db, child)) {
-                change.message = QStringLiteral("« %1 » est déjà dans la classe « %2 ».").arg(child.firstName, className);
-                return change;
-            }
             const auto added = db.addChild(child, &error);
             change.ok = added.has_value();
-            change.message = change.ok ? QStringLiteral("%1 a rejoint la classe « %2 ».").arg(child.firstName, className)
-                                       : error;
             if (added)
                 change.child = *added;
+            change.message = change.ok
+                                 ? QStringLiteral("%1 a rejoint la classe « %2 ».").arg(change.child.firstName, className)
+                                 : error;
             return change;
         },
         [this](ChildChange change) {
@@ -807,9 +800,10 @@ void Window::addChild()
                         QStringLiteral("Reprendre la progression actuelle"), QStringLiteral("Commencer au début"))) {
                 const QString id = change.child.id;
                 m_worker->post([id](store::Database &db) {
-                    for (const auto &[game, file] : progressFiles)
-                        if (const auto open = store::progressFileLevels(QString::fromLatin1(file)))
-                            db.setLevel(id, QString::fromLatin1(game), *open);
+                    const store::progress::Store files;
+                    for (const char *file : progressFiles)
+                        if (const auto open = files.read(QString::fromLatin1(file)))
+                            db.setLevel(id, store::gameKey(QString::fromLatin1(file)), *open);
                 });
             }
             if (change.ok)
@@ -825,11 +819,12 @@ void Window::editChild()
         say(QStringLiteral("Choisissez d'abord un enfant dans la liste."));
         return;
     }
-    const QString name = cleanName(findChild<QLineEdit *>(QStringLiteral("E_prenom"))->text());
-    if (const auto problem = nameProblem(name)) {
-        say(*problem);
+    const store::NameCheck check = store::checkFirstName(findChild<QLineEdit *>(QStringLiteral("E_prenom"))->text());
+    if (!check.error.isEmpty()) {
+        say(check.error);
         return;
     }
+    const QString name = check.name;
     store::Child child = *selected;
     child.firstName = name;
     child.picture = findChild<QComboBox *>(QStringLiteral("Combo_image"))->currentData().toString();
@@ -846,10 +841,6 @@ void Window::editChild()
                 return change;
             }
             child.classId = *klass;
-            if (nameTaken(db, child)) {
-                change.message = QStringLiteral("« %1 » est déjà dans la classe « %2 ».").arg(child.firstName, className);
-                return change;
-            }
             change.ok = db.updateChild(child, &error);
             change.message = change.ok ? QStringLiteral("Les changements de %1 sont enregistrés.").arg(child.firstName)
                                        : error;
@@ -981,6 +972,59 @@ void Window::eraseEverything()
                   m_childId.clear();
                   refreshClasses();
               });
+}
+
+void Window::importFile(const QString &file)
+{
+    const QString className = findChild<QComboBox *>(QStringLiteral("Combo_classe_enfant"))->currentText().simplified();
+    ask<QString>(
+        [file, className](store::Database &db) {
+            QString error;
+            const NameList list = readNameList(file, &error);
+            if (!error.isEmpty())
+                return error;
+            const auto klass = classNamed(db, className.isEmpty() ? store::Database::defaultClassName : className, &error);
+            if (!klass)
+                return error;
+            int added = 0;
+            QStringList refused;
+            std::size_t picture = db.children(*klass).size();
+            for (const QString &name : list.names) {
+                store::Child child;
+                child.classId = *klass;
+                child.firstName = name;
+                child.picture = QString::fromLatin1(game::catalogue[picture++ % game::catalogue.size()].file);
+                if (db.addChild(child, &error))
+                    ++added;
+                else
+                    refused << QStringLiteral("%1 (%2)").arg(name, error);
+            }
+            QString text = QStringLiteral("%1 enfant(s) ajouté(s).").arg(added);
+            if (list.blankLines > 0)
+                text += QStringLiteral(" %1 ligne(s) vide(s) sautée(s).").arg(list.blankLines);
+            if (!list.duplicates.isEmpty())
+                text += QStringLiteral(" En double, sauté(s) : %1.").arg(list.duplicates.join(QStringLiteral(", ")));
+            if (!refused.isEmpty())
+                text += QStringLiteral(" Refusé(s) : %1.").arg(refused.join(QStringLiteral(", ")));
+            return text;
+        },
+        [this](QString text) {
+            say(text);
+            refreshClasses();
+        });
+}
+
+void Window::exportTo(const QString &file)
+{
+    ask<QString>(
+        [file](store::Database &db) {
+            QString error;
+            const std::optional<qint64> rows = exportAnswers(db, file, &error);
+            return rows ? QStringLiteral("%1 réponses exportées dans %2.")
+                              .arg(QLocale(QLocale::French).toString(*rows), QDir::toNativeSeparators(file))
+                        : error;
+        },
+        [this](QString text) { say(text); });
 }
 
 } // namespace suivi

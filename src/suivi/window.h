@@ -45,7 +45,7 @@ struct ChildPage {
 struct ClassPage {
     std::vector<store::stats::ChildRow> grid;
     std::vector<store::stats::Confusion> confusions;
-    store::stats::Matrix matrix{};
+    store::stats::Matrix matrix;
     std::map<QString, int> answerCounts;
     std::vector<store::Child> children;
 };
