@@ -7,6 +7,7 @@
 #include "app/platform/sound_engine.h"
 #include "app/startup.h"
 #include "screens/loading/form_chargement.h"
+#include "suivi/window.h"
 
 #include <QApplication>
 
@@ -27,7 +28,10 @@ int run(int argc, char *argv[], const startup::Parsed &parsed)
                      Qt::QueuedConnection);
 
     forms::installAccessibility();
-    forms::get<Form_chargement>().Show();
+    if (parsed.options.suivi)
+        suivi::open();
+    else
+        forms::get<Form_chargement>().Show();
     const int status = QApplication::exec();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return status;
@@ -40,6 +44,8 @@ int main(int argc, char *argv[])
     const startup::Parsed parsed = startup::parse(startup::arguments(argc, argv));
     if (parsed.exitStatus)
         return startup::report(parsed);
+    if (parsed.options.oublierCode)
+        return suivi::forgetCode();
     // The application object and the sound engine's device side are gone when run() returns.
     platform::endProcess(run(argc, argv, parsed));
 }

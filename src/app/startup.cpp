@@ -98,8 +98,14 @@ Parsed parse(const QStringList &arguments)
     const QCommandLineOption large(
         QStringLiteral("grand-ecran"),
         QStringLiteral("Agrandit les écrans à la taille de l'écran (projecteur, tableau interactif)."));
+    const QCommandLineOption suivi(QStringLiteral("suivi"),
+                                   QStringLiteral("Ouvre le suivi des enfants (pour les adultes)."));
+    const QCommandLineOption forget(QStringLiteral("oublier-code"),
+                                    QStringLiteral("Oublie le code d'accès du suivi des enfants, puis quitte."));
     parser.addOption(help);
     parser.addOption(large);
+    parser.addOption(suivi);
+    parser.addOption(forget);
     for (const char *name : qtOptionsWithValue)
         parser.addOption(hidden(name, true));
     for (const char *name : qtFlags)
@@ -128,6 +134,8 @@ Parsed parse(const QStringList &arguments)
         parsed.exitStatus = 2;
     }
     parsed.options.grandEcran = parser.isSet(large);
+    parsed.options.suivi = parser.isSet(suivi);
+    parsed.options.oublierCode = parser.isSet(forget);
     return parsed;
 }
 

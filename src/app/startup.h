@@ -15,6 +15,8 @@ namespace startup {
 
 struct Options {
     bool grandEcran = false; // every screen scaled to fill the monitor
+    bool suivi = false;      // the adults' view instead of the game
+    bool oublierCode = false; // forget the adults' view's access code, then exit
 };
 
 // The command line read: either options to run with, or a text to print and an exit status

@@ -60,10 +60,9 @@ std::vector<ChildRow> classGrid(QSqlDatabase &db, const QString &classId, const 
     for (std::size_t i = 0; i < rows.size(); ++i)
         byId.insert(rows[i].childId, i);
 
-    QSqlQuery counts = prepared(
-        db, QStringLiteral("SELECT r.child_id, a.instrument, COUNT(*), SUM(a.correct)") + fromClass +
-                QStringLiteral(" AND r.mode = ? AND a.first_try = 1") + within + notFamily +
-                QStringLiteral(" GROUP BY r.child_id, a.instrument"));
+    QSqlQuery counts = prepared(db, QStringLiteral("SELECT r.child_id, a.instrument, COUNT(*), SUM(a.correct)") +
+                                        fromClass + QStringLiteral(" AND r.mode = ? AND a.first_try = 1") + within +
+                                        notFamily + QStringLiteral(" GROUP BY r.child_id, a.instrument"));
     counts.addBindValue(classId);
     counts.addBindValue(mode);
     counts.addBindValue(span.fromMs);
@@ -81,10 +80,9 @@ std::vector<ChildRow> classGrid(QSqlDatabase &db, const QString &classId, const 
 ChildGrid childGrid(QSqlDatabase &db, const QString &childId, Span span)
 {
     ChildGrid grid;
-    QSqlQuery counts = prepared(
-        db, QStringLiteral("SELECT r.mode, a.instrument, COUNT(*), SUM(a.correct)") + fromChild +
-                QStringLiteral(" AND a.first_try = 1") + within + notFamily +
-                QStringLiteral(" GROUP BY r.mode, a.instrument"));
+    QSqlQuery counts = prepared(db, QStringLiteral("SELECT r.mode, a.instrument, COUNT(*), SUM(a.correct)") +
+                                        fromChild + QStringLiteral(" AND a.first_try = 1") + within + notFamily +
+                                        QStringLiteral(" GROUP BY r.mode, a.instrument"));
     counts.addBindValue(childId);
     counts.addBindValue(span.fromMs);
     counts.addBindValue(span.toMs);
@@ -114,17 +112,16 @@ std::vector<Confusion> confusions(QSqlDatabase &db, const QString &classId, cons
     if (!run(query))
         return list;
     while (query.next())
-        list.push_back({query.value(0).toString(), query.value(1).toString(), query.value(2).toInt(),
-                        query.value(3).toInt()});
+        list.push_back(
+            {query.value(0).toString(), query.value(1).toString(), query.value(2).toInt(), query.value(3).toInt()});
     return list;
 }
 
 Matrix confusionMatrix(QSqlDatabase &db, const QString &classId, Span span)
 {
     Matrix matrix;
-    QSqlQuery query =
-        prepared(db, QStringLiteral("SELECT a.instrument, a.answer, COUNT(*)") + fromClass + within + notFamily +
-                         QStringLiteral(" GROUP BY a.instrument, a.answer"));
+    QSqlQuery query = prepared(db, QStringLiteral("SELECT a.instrument, a.answer, COUNT(*)") + fromClass + within +
+                                       notFamily + QStringLiteral(" GROUP BY a.instrument, a.answer"));
     query.addBindValue(classId);
     query.addBindValue(span.fromMs);
     query.addBindValue(span.toMs);
@@ -165,12 +162,12 @@ std::vector<Week> weekly(QSqlDatabase &db, const QString &childId, Span span)
 Play play(QSqlDatabase &db, const QString &childId, Span span)
 {
     Play result;
-    QSqlQuery query = prepared(
-        db, QStringLiteral("SELECT COALESCE(SUM(duration_ms), 0),"
-                           " COALESCE(SUM(CASE WHEN outcome = ? THEN 1 ELSE 0 END), 0),"
-                           " COALESCE(SUM(CASE WHEN outcome = ? THEN 1 ELSE 0 END), 0),"
-                           " COALESCE(SUM(CASE WHEN outcome = ? THEN 1 ELSE 0 END), 0)"
-                           " FROM rounds WHERE child_id = ? AND started_ms >= ? AND started_ms < ?"));
+    QSqlQuery query =
+        prepared(db, QStringLiteral("SELECT COALESCE(SUM(duration_ms), 0),"
+                                    " COALESCE(SUM(CASE WHEN outcome = ? THEN 1 ELSE 0 END), 0),"
+                                    " COALESCE(SUM(CASE WHEN outcome = ? THEN 1 ELSE 0 END), 0),"
+                                    " COALESCE(SUM(CASE WHEN outcome = ? THEN 1 ELSE 0 END), 0)"
+                                    " FROM rounds WHERE child_id = ? AND started_ms >= ? AND started_ms < ?"));
     query.addBindValue(QStringLiteral("gagné"));
     query.addBindValue(QStringLiteral("perdu"));
     query.addBindValue(QStringLiteral("abandonné"));
@@ -196,8 +193,8 @@ std::map<QString, int> levels(QSqlDatabase &db, const QString &childId)
 std::map<QString, int> answerCounts(QSqlDatabase &db, const QString &classId)
 {
     std::map<QString, int> result;
-    QSqlQuery query =
-        prepared(db, QStringLiteral("SELECT r.child_id, COUNT(*)") + fromClass + QStringLiteral(" GROUP BY r.child_id"));
+    QSqlQuery query = prepared(db, QStringLiteral("SELECT r.child_id, COUNT(*)") + fromClass +
+                                       QStringLiteral(" GROUP BY r.child_id"));
     query.addBindValue(classId);
     if (run(query))
         while (query.next())

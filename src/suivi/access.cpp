@@ -65,7 +65,9 @@ bool matches(const QString &code, const QString &kept)
     return !salt.isEmpty() && sameBytes(derive(code, salt, iterations), key);
 }
 
-Door::Door(QString kept, Clock clock) : m_kept(std::move(kept)), m_clock(std::move(clock))
+Door::Door(QString kept, Clock clock)
+    : m_kept(std::move(kept))
+    , m_clock(std::move(clock))
 {
     if (!m_clock) {
         auto timer = std::make_shared<QElapsedTimer>();

@@ -37,7 +37,8 @@ QColor familyColor(int column)
 {
     // The game's colours are 0x00BBGGRR.
     const unsigned ref = game::familyInfo(instrument(column).family).colorRef;
-    return QColor(static_cast<int>(ref & 0xff), static_cast<int>((ref >> 8) & 0xff), static_cast<int>((ref >> 16) & 0xff))
+    return QColor(static_cast<int>(ref & 0xff), static_cast<int>((ref >> 8) & 0xff),
+                  static_cast<int>((ref >> 16) & 0xff))
         .lighter(115);
 }
 
@@ -123,8 +124,8 @@ void MatrixModel::setMatrix(const store::stats::Matrix &matrix)
     m_largest = 0;
     for (std::size_t r = 0; r < columns; ++r)
         for (std::size_t c = 0; c < columns; ++c) {
-            const auto found = matrix.find({QString::fromLatin1(game::catalogue[r].file),
-                                            QString::fromLatin1(game::catalogue[c].file)});
+            const auto found = matrix.find(
+                {QString::fromLatin1(game::catalogue[r].file), QString::fromLatin1(game::catalogue[c].file)});
             m_counts[r][c] = found == matrix.end() ? 0 : found->second;
             if (r != c)
                 m_largest = std::max(m_largest, m_counts[r][c]);
@@ -167,7 +168,9 @@ QVariant MatrixModel::data(const QModelIndex &index, int role) const
         const QString shown = columnCaption(index.row());
         if (right)
             return QStringLiteral("%1 reconnu %2 fois").arg(shown).arg(count);
-        return QStringLiteral("%1 pris pour %2 : %3 fois").arg(shown, inSentence(columnCaption(index.column()))).arg(count);
+        return QStringLiteral("%1 pris pour %2 : %3 fois")
+            .arg(shown, inSentence(columnCaption(index.column())))
+            .arg(count);
     }
     default:
         return {};
@@ -187,7 +190,8 @@ QVariant MatrixModel::headerData(int section, Qt::Orientation orientation, int r
     return {};
 }
 
-InstrumentHeader::InstrumentHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent)
+InstrumentHeader::InstrumentHeader(QWidget *parent)
+    : QHeaderView(Qt::Horizontal, parent)
 {
     setSectionResizeMode(QHeaderView::Fixed);
     setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -202,8 +206,7 @@ void InstrumentHeader::paintSection(QPainter *painter, const QRect &rect, int lo
     painter->setPen(palette().color(QPalette::Mid));
     painter->drawRect(rect.adjusted(0, 0, -1, -1));
     // A thicker line where one family ends and the next begins.
-    if (logicalIndex + 1 < columns &&
-        instrument(logicalIndex).family != instrument(logicalIndex + 1).family)
+    if (logicalIndex + 1 < columns && instrument(logicalIndex).family != instrument(logicalIndex + 1).family)
         painter->fillRect(QRect(rect.right() - 1, rect.top(), 2, rect.height()), Qt::black);
     painter->setPen(Qt::black);
     painter->translate(rect.left(), rect.bottom());

@@ -59,7 +59,7 @@ public:
 
 private:
     std::array<std::array<int, 24>, 24> m_counts{}; // catalogue rows by catalogue rows
-    int m_largest = 0; // the most frequent confusion, which gets the strongest colour
+    int m_largest = 0;                              // the most frequent confusion, which gets the strongest colour
 };
 
 // A horizontal header that writes the instruments' captions upwards, over their family's colour,

@@ -56,7 +56,9 @@ namespace {
 class Pages
 {
 public:
-    Pages(QPagedPaintDevice &device, QPainter &painter) : m_device(device), m_painter(painter)
+    Pages(QPagedPaintDevice &device, QPainter &painter)
+        : m_device(device)
+        , m_painter(painter)
     {
         m_width = painter.viewport().width();
         m_height = painter.viewport().height();

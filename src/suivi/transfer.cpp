@@ -113,11 +113,11 @@ std::optional<qint64> exportAnswers(store::Database &db, const QString &file, QS
         return fail(QStringLiteral("Le fichier « %1 » ne peut pas être écrit.").arg(file));
     QSqlQuery query(db.sql());
     query.setForwardOnly(true);
-    if (!query.prepare(QStringLiteral(
-            "SELECT r.started_ms + a.elapsed_ms, ch.first_name, cl.name, r.mode, r.game, r.level, r.id,"
-            " a.instrument, a.answer, a.correct, a.first_try, a.elapsed_ms"
-            " FROM rounds r JOIN answers a ON a.round = r.n JOIN children ch ON ch.id = r.child_id"
-            " LEFT JOIN classes cl ON cl.id = ch.class_id ORDER BY r.started_ms, r.n, a.seq")) ||
+    if (!query.prepare(
+            QStringLiteral("SELECT r.started_ms + a.elapsed_ms, ch.first_name, cl.name, r.mode, r.game, r.level, r.id,"
+                           " a.instrument, a.answer, a.correct, a.first_try, a.elapsed_ms"
+                           " FROM rounds r JOIN answers a ON a.round = r.n JOIN children ch ON ch.id = r.child_id"
+                           " LEFT JOIN classes cl ON cl.id = ch.class_id ORDER BY r.started_ms, r.n, a.seq")) ||
         !query.exec())
         return fail(QStringLiteral("Les réponses n'ont pas pu être lues."));
     QByteArray chunk = QByteArray(csvHeader) + "\r\n";

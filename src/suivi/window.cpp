@@ -5,10 +5,10 @@
 #include "window.h"
 
 #include "screens/game/catalogue.h"
-#include "transfer.h"
 #include "store/database.h"
 #include "store/player.h"
 #include "store/progress.h"
+#include "transfer.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -40,6 +40,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cstdio>
 
 namespace suivi {
 
@@ -67,8 +68,8 @@ struct GameLine {
     const char *caption;
 };
 constexpr GameLine gameLines[] = {
-    {"vents", "Les instruments à vent"},   {"cordes", "Les instruments à cordes"},
-    {"percussions", "Les percussions"},    {"tous", "Tous les instruments"},
+    {"vents", "Les instruments à vent"},        {"cordes", "Les instruments à cordes"},
+    {"percussions", "Les percussions"},         {"tous", "Tous les instruments"},
     {"familles", "Les familles d'instruments"}, {"oreille", "Devine (à l'oreille)"},
 };
 
@@ -89,8 +90,10 @@ template <typename T> void Window::ask(std::function<T(store::Database &)> query
 }
 
 Window::Window(store::Location where, access::Door::Clock clock, QWidget *parent)
-    : QWidget(parent), m_where(std::move(where)), m_clock(std::move(clock)),
-      m_now([] { return QDateTime::currentDateTime(); })
+    : QWidget(parent)
+    , m_where(std::move(where))
+    , m_clock(std::move(clock))
+    , m_now([] { return QDateTime::currentDateTime(); })
 {
     setObjectName(QStringLiteral("Suivi"));
     setWindowTitle(QStringLiteral("Calivento – suivi des enfants"));
@@ -116,9 +119,9 @@ void Window::buildCodePages()
     // Choosing a code, on the first opening.
     auto *choose = new QWidget;
     auto *form = new QFormLayout;
-    auto *intro = new QLabel(QStringLiteral(
-        "Choisissez un code d'accès de 4 à 8 chiffres : il sera demandé à chaque ouverture du suivi. "
-        "Choisissez « Sans code » pour un ordinateur de la maison."));
+    auto *intro = new QLabel(
+        QStringLiteral("Choisissez un code d'accès de 4 à 8 chiffres : il sera demandé à chaque ouverture du suivi. "
+                       "Choisissez « Sans code » pour un ordinateur de la maison."));
     intro->setWordWrap(true);
     const auto digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,8}")), this);
     m_newCode = named(new QLineEdit, "E_nouveau_code", QStringLiteral("Nouveau code"));
@@ -190,10 +193,10 @@ void Window::buildMain()
     classLabel->setBuddy(m_classBox);
     auto *periodLabel = new QLabel(QStringLiteral("&Période :"));
     periodLabel->setBuddy(m_periodBox);
-    auto *exportButton = named(new QPushButton(QStringLiteral("E&xporter (CSV)")), "Command_exporter",
-                               QStringLiteral("Exporter (CSV)"));
-    auto *printButton = named(new QPushButton(QStringLiteral("&Imprimer / PDF")), "Command_imprimer",
-                              QStringLiteral("Imprimer / PDF"));
+    auto *exportButton =
+        named(new QPushButton(QStringLiteral("E&xporter (CSV)")), "Command_exporter", QStringLiteral("Exporter (CSV)"));
+    auto *printButton =
+        named(new QPushButton(QStringLiteral("&Imprimer / PDF")), "Command_imprimer", QStringLiteral("Imprimer / PDF"));
     bar->addWidget(classLabel);
     bar->addWidget(m_classBox, 1);
     bar->addWidget(periodLabel);
@@ -482,8 +485,8 @@ void Window::showWait()
     m_code->setEnabled(!waiting);
     m_codeButton->setEnabled(!waiting);
     if (waiting) {
-        m_codeMessage->setText(
-            QStringLiteral("Trop de codes faux : attendez %1 secondes avant d'essayer encore.").arg((left + 999) / 1000));
+        m_codeMessage->setText(QStringLiteral("Trop de codes faux : attendez %1 secondes avant d'essayer encore.")
+                                   .arg((left + 999) / 1000));
     } else {
         m_waitTimer->stop();
         m_codeMessage->setText(QStringLiteral("Vous pouvez essayer encore."));
@@ -496,16 +499,16 @@ void Window::enter()
     m_pages->setCurrentIndex(Main);
     m_tabs->setFocus();
     const QString file = m_where.sqliteFile;
-    ask<std::optional<QDateTime>>([file](store::Database &) { return store::failingSince(file); },
-                                  [this](std::optional<QDateTime> since) {
-                                      m_failing->setVisible(since.has_value());
-                                      if (since)
-                                          m_failing->setText(
-                                              QStringLiteral("Des résultats n'ont pas pu être gardés depuis le %1 "
-                                                             "(disque plein ou fichier protégé en écriture).")
-                                                  .arg(QLocale(QLocale::French).toString(since->toLocalTime(),
-                                                                                        QLocale::LongFormat)));
-                                  });
+    ask<std::optional<QDateTime>>(
+        [file](store::Database &) { return store::failingSince(file); },
+        [this](std::optional<QDateTime> since) {
+            m_failing->setVisible(since.has_value());
+            if (since)
+                m_failing->setText(
+                    QStringLiteral("Des résultats n'ont pas pu être gardés depuis le %1 "
+                                   "(disque plein ou fichier protégé en écriture).")
+                        .arg(QLocale(QLocale::French).toString(since->toLocalTime(), QLocale::LongFormat)));
+        });
     refreshClasses();
     emit opened();
 }
@@ -534,7 +537,8 @@ void Window::refreshClasses()
             m_classBox->clear();
             childClass->clear();
             for (const store::ClassRow &row : m_classList) {
-                m_classBox->addItem(row.id == m_shownClass ? row.name + QStringLiteral(" (ce poste)") : row.name, row.id);
+                m_classBox->addItem(row.id == m_shownClass ? row.name + QStringLiteral(" (ce poste)") : row.name,
+                                    row.id);
                 childClass->addItem(row.name, row.id);
             }
             const int index = m_classBox->findData(before);
@@ -686,8 +690,9 @@ void Window::refreshChild()
             QStringList levels;
             for (const GameLine &line : gameLines) {
                 const auto open = m_child.levels.find(QString::fromLatin1(line.key));
-                levels << QStringLiteral("%1 : %2").arg(QString::fromUtf8(line.caption)).arg(
-                    open == m_child.levels.end() ? 1 : open->second);
+                levels << QStringLiteral("%1 : %2")
+                              .arg(QString::fromUtf8(line.caption))
+                              .arg(open == m_child.levels.end() ? 1 : open->second);
             }
             m_levels->setText(QStringLiteral("Niveaux ouverts (sur 3) — ") + levels.join(QStringLiteral(" ; ")));
             m_childConfusions->clear();
@@ -703,8 +708,9 @@ void Window::refreshChild()
                                        .arg(p.lost)
                                        .arg(p.abandoned));
             QChart *old = m_chart->chart();
-            m_chart->setChart(weeklyChart(m_child.weeks, QStringLiteral("Bonnes premières réponses de %1 par semaine")
-                                                              .arg(m_child.child.firstName)));
+            m_chart->setChart(weeklyChart(
+                m_child.weeks,
+                QStringLiteral("Bonnes premières réponses de %1 par semaine").arg(m_child.child.firstName)));
             delete old;
             emit childShown();
         });
@@ -752,7 +758,7 @@ std::optional<QString> classNamed(store::Database &db, const QString &name, QStr
 }
 
 // The progress files that "Reprendre la progression actuelle" reads.
-constexpr const char *progressFiles[] = {"vents.nvl", "corde.nvl",  "percu.nvl",
+constexpr const char *progressFiles[] = {"vents.nvl",  "corde.nvl",  "percu.nvl",
                                          "tinstr.nvl", "finstr.nvl", "oreille.nvl"};
 
 } // namespace
@@ -786,9 +792,9 @@ void Window::addChild()
             change.ok = added.has_value();
             if (added)
                 change.child = *added;
-            change.message = change.ok
-                                 ? QStringLiteral("%1 a rejoint la classe « %2 ».").arg(change.child.firstName, className)
-                                 : error;
+            change.message =
+                change.ok ? QStringLiteral("%1 a rejoint la classe « %2 ».").arg(change.child.firstName, className)
+                          : error;
             return change;
         },
         [this](ChildChange change) {
@@ -842,8 +848,8 @@ void Window::editChild()
             }
             child.classId = *klass;
             change.ok = db.updateChild(child, &error);
-            change.message = change.ok ? QStringLiteral("Les changements de %1 sont enregistrés.").arg(child.firstName)
-                                       : error;
+            change.message =
+                change.ok ? QStringLiteral("Les changements de %1 sont enregistrés.").arg(child.firstName) : error;
             return change;
         },
         [this](ChildChange change) {
@@ -860,29 +866,32 @@ void Window::removeChild()
         return;
     }
     const store::Child child = *selected;
-    ask<int>([id = child.id](store::Database &db) { return db.answerCount(id); },
-             [this, child](int answers) {
-                 const QString count = answers == 1 ? QStringLiteral("Sa réponse gardée sera effacée")
-                                                    : QStringLiteral("Ses %1 réponses gardées seront effacées")
-                                                          .arg(QLocale(QLocale::French).toString(answers));
-                 if (!confirm(QStringLiteral("Retirer %1 ? %2, avec ses niveaux et ses manches.").arg(child.firstName, count),
-                              QStringLiteral("Retirer %1").arg(child.firstName), QStringLiteral("Annuler")))
-                     return;
-                 ask<bool>([id = child.id](store::Database &db) { return db.removeChild(id); },
-                           [this, child](bool ok) {
-                               say(ok ? QStringLiteral("%1 et ses réponses sont effacés.").arg(child.firstName)
-                                      : QStringLiteral("La fiche de %1 n'a pas pu être effacée.").arg(child.firstName));
-                               if (m_childId == child.id)
-                                   m_childId.clear();
-                               refreshClasses();
-                           });
-             });
+    ask<int>(
+        [id = child.id](store::Database &db) { return db.answerCount(id); },
+        [this, child](int answers) {
+            const QString count = answers == 1 ? QStringLiteral("Sa réponse gardée sera effacée")
+                                               : QStringLiteral("Ses %1 réponses gardées seront effacées")
+                                                     .arg(QLocale(QLocale::French).toString(answers));
+            if (!confirm(
+                    QStringLiteral("Retirer %1 ? %2, avec ses niveaux et ses manches.").arg(child.firstName, count),
+                    QStringLiteral("Retirer %1").arg(child.firstName), QStringLiteral("Annuler")))
+                return;
+            ask<bool>([id = child.id](store::Database &db) { return db.removeChild(id); },
+                      [this, child](bool ok) {
+                          say(ok ? QStringLiteral("%1 et ses réponses sont effacés.").arg(child.firstName)
+                                 : QStringLiteral("La fiche de %1 n'a pas pu être effacée.").arg(child.firstName));
+                          if (m_childId == child.id)
+                              m_childId.clear();
+                          refreshClasses();
+                      });
+        });
 }
 
 void Window::importList()
 {
-    const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Importer une liste de prénoms"), QDir::homePath(),
-                                                      QStringLiteral("Listes (*.txt *.csv);;Tous les fichiers (*)"));
+    const QString file =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Importer une liste de prénoms"), QDir::homePath(),
+                                     QStringLiteral("Listes (*.txt *.csv);;Tous les fichiers (*)"));
     if (!file.isEmpty())
         importFile(file);
 }
@@ -913,7 +922,8 @@ Report Window::report(bool forChild) const
 {
     Report r;
     const QLocale french(QLocale::French, QLocale::France);
-    r.subtitle = QStringLiteral("%1 — imprimé le %2").arg(periodCaption(period()), french.toString(m_now().date(), QLocale::LongFormat));
+    r.subtitle = QStringLiteral("%1 — imprimé le %2")
+                     .arg(periodCaption(period()), french.toString(m_now().date(), QLocale::LongFormat));
     if (forChild) {
         r.title = QStringLiteral("Suivi de %1").arg(m_child.child.firstName);
         r.lines = {QStringLiteral("À la vue"), QStringLiteral("À l'oreille")};
@@ -923,7 +933,9 @@ Report Window::report(bool forChild) const
         r.weeks = m_child.weeks;
         r.notes << m_levels->text() << m_playSummary->text();
     } else {
-        r.title = QStringLiteral("Suivi de la classe « %1 » — %2").arg(m_classBox->currentText(), m_byOreille->isChecked() ? QStringLiteral("à l'oreille") : QStringLiteral("à la vue"));
+        r.title = QStringLiteral("Suivi de la classe « %1 » — %2")
+                      .arg(m_classBox->currentText(),
+                           m_byOreille->isChecked() ? QStringLiteral("à l'oreille") : QStringLiteral("à la vue"));
         for (const store::stats::ChildRow &row : m_class.grid) {
             r.lines << row.firstName;
             r.cells.push_back(row.cells);
@@ -961,9 +973,10 @@ void Window::printReport()
 
 void Window::eraseEverything()
 {
-    if (!confirm(QStringLiteral("Effacer toutes les données : tous les enfants, toutes les classes, toutes les réponses "
-                                "et le code d'accès ? Cela ne peut pas être défait."),
-                 QStringLiteral("Effacer toutes les données"), QStringLiteral("Annuler")))
+    if (!confirm(
+            QStringLiteral("Effacer toutes les données : tous les enfants, toutes les classes, toutes les réponses "
+                           "et le code d'accès ? Cela ne peut pas être défait."),
+            QStringLiteral("Effacer toutes les données"), QStringLiteral("Annuler")))
         return;
     ask<bool>([](store::Database &db) { return db.eraseEverything(); },
               [this](bool ok) {
@@ -983,7 +996,8 @@ void Window::importFile(const QString &file)
             const NameList list = readNameList(file, &error);
             if (!error.isEmpty())
                 return error;
-            const auto klass = classNamed(db, className.isEmpty() ? store::Database::defaultClassName : className, &error);
+            const auto klass =
+                classNamed(db, className.isEmpty() ? store::Database::defaultClassName : className, &error);
             if (!klass)
                 return error;
             int added = 0;
@@ -1025,6 +1039,26 @@ void Window::exportTo(const QString &file)
                         : error;
         },
         [this](QString text) { say(text); });
+}
+
+void open()
+{
+    auto *window = new Window({store::defaultSqliteFile(), {}});
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(window, &QObject::destroyed, qApp, &QApplication::quit, Qt::QueuedConnection);
+    window->show();
+}
+
+int forgetCode(const QString &sqliteFile)
+{
+    QString error;
+    auto db = store::Database::open({sqliteFile, {}}, QStringLiteral("oublier-code"), &error);
+    const bool ok = db && db->setSetting(QString::fromLatin1(access::settingKey), QString());
+    std::fputs(ok ? "Le code d'accès du suivi des enfants est oublié : un nouveau code sera choisi à la prochaine "
+                    "ouverture.\n"
+                  : qPrintable(QStringLiteral("Le code n'a pas pu être oublié : %1\n").arg(error)),
+               ok ? stdout : stderr);
+    return ok ? 0 : 1;
 }
 
 } // namespace suivi

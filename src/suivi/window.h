@@ -8,6 +8,7 @@
 #include "models.h"
 #include "report.h"
 #include "rules.h"
+#include "store/database.h"
 #include "store/records.h"
 #include "store/stats.h"
 #include "store/worker.h"
@@ -176,5 +177,10 @@ private:
     ChildPage m_child;
     QString m_childId;
 };
+
+// calivento --suivi: the window, the program ending when it is closed.
+void open();
+// calivento --oublier-code: the next opening asks for a new code. Exit status, message printed.
+int forgetCode(const QString &sqliteFile = store::defaultSqliteFile());
 
 } // namespace suivi
