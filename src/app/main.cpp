@@ -2,11 +2,13 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "app/commands.h"
 #include "app/forms/accessibility.h"
 #include "app/forms/screens.h"
 #include "app/platform/sound_engine.h"
 #include "app/startup.h"
 #include "screens/loading/form_chargement.h"
+#include "store/player.h"
 #include "suivi/window.h"
 
 #include <QApplication>
@@ -34,6 +36,8 @@ int run(int argc, char *argv[], const startup::Parsed &parsed)
         forms::get<Form_chargement>().Show();
     const int status = QApplication::exec();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // A round left mid-way is kept as abandoned, and what was posted reaches the disk.
+    store::Player::current().close();
     return status;
 }
 
@@ -44,8 +48,14 @@ int main(int argc, char *argv[])
     const startup::Parsed parsed = startup::parse(startup::arguments(argc, argv));
     if (parsed.exitStatus)
         return startup::report(parsed);
-    if (parsed.options.oublierCode)
+    if (commands::asked(parsed.options)) {
+        QCoreApplication app(argc, argv);
+        return commands::run(parsed.options);
+    }
+    if (parsed.options.oublierCode) {
+        QCoreApplication app(argc, argv);
         return suivi::forgetCode();
+    }
     // The application object and the sound engine's device side are gone when run() returns.
     platform::endProcess(run(argc, argv, parsed));
 }

@@ -102,10 +102,23 @@ Parsed parse(const QStringList &arguments)
                                    QStringLiteral("Ouvre le suivi des enfants (pour les adultes)."));
     const QCommandLineOption forget(QStringLiteral("oublier-code"),
                                     QStringLiteral("Oublie le code d'accès du suivi des enfants, puis quitte."));
+    const QCommandLineOption exporter(QStringLiteral("exporter"),
+                                      QStringLiteral("Écrit toutes les réponses gardées dans ce fichier CSV, sans fenêtre."),
+                                      QStringLiteral("FICHIER.csv"));
+    const QCommandLineOption addChildren(
+        QStringLiteral("ajouter-enfants"),
+        QStringLiteral("Ajoute les prénoms de ce fichier (un par ligne, ou la première colonne d'un CSV), sans fenêtre."),
+        QStringLiteral("FICHIER"));
+    const QCommandLineOption inClass(QStringLiteral("classe"),
+                                     QStringLiteral("La classe où les ajouter (« Ma classe » sinon)."),
+                                     QStringLiteral("NOM"));
     parser.addOption(help);
     parser.addOption(large);
     parser.addOption(suivi);
     parser.addOption(forget);
+    parser.addOption(exporter);
+    parser.addOption(addChildren);
+    parser.addOption(inClass);
     for (const char *name : qtOptionsWithValue)
         parser.addOption(hidden(name, true));
     for (const char *name : qtFlags)
@@ -132,10 +145,16 @@ Parsed parse(const QStringList &arguments)
             QStringLiteral("%1 : argument inattendu : %2").arg(program, parser.positionalArguments().constFirst());
         parsed.message += tryHelp;
         parsed.exitStatus = 2;
+    } else if (parser.isSet(inClass) && !parser.isSet(addChildren)) {
+        parsed.message = QStringLiteral("%1 : --classe va avec --ajouter-enfants").arg(program) + tryHelp;
+        parsed.exitStatus = 2;
     }
     parsed.options.grandEcran = parser.isSet(large);
     parsed.options.suivi = parser.isSet(suivi);
     parsed.options.oublierCode = parser.isSet(forget);
+    parsed.options.exporter = parser.value(exporter);
+    parsed.options.ajouterEnfants = parser.value(addChildren);
+    parsed.options.classe = parser.value(inClass);
     return parsed;
 }
 

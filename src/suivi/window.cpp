@@ -5,10 +5,10 @@
 #include "window.h"
 
 #include "screens/game/catalogue.h"
+#include "store/csv.h"
 #include "store/database.h"
 #include "store/player.h"
 #include "store/progress.h"
-#include "transfer.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -17,6 +17,7 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -992,35 +993,15 @@ void Window::importFile(const QString &file)
     const QString className = findChild<QComboBox *>(QStringLiteral("Combo_classe_enfant"))->currentText().simplified();
     ask<QString>(
         [file, className](store::Database &db) {
+            QFile in(file);
+            if (!in.open(QIODevice::ReadOnly))
+                return QStringLiteral("Le fichier « %1 » ne peut pas être lu.").arg(QDir::toNativeSeparators(file));
             QString error;
-            const NameList list = readNameList(file, &error);
-            if (!error.isEmpty())
-                return error;
-            const auto klass =
-                classNamed(db, className.isEmpty() ? store::Database::defaultClassName : className, &error);
+            const QString name = className.isEmpty() ? store::Database::defaultClassName : className;
+            const auto klass = classNamed(db, name, &error);
             if (!klass)
                 return error;
-            int added = 0;
-            QStringList refused;
-            std::size_t picture = db.children(*klass).size();
-            for (const QString &name : list.names) {
-                store::Child child;
-                child.classId = *klass;
-                child.firstName = name;
-                child.picture = QString::fromLatin1(game::catalogue[picture++ % game::catalogue.size()].file);
-                if (db.addChild(child, &error))
-                    ++added;
-                else
-                    refused << QStringLiteral("%1 (%2)").arg(name, error);
-            }
-            QString text = QStringLiteral("%1 enfant(s) ajouté(s).").arg(added);
-            if (list.blankLines > 0)
-                text += QStringLiteral(" %1 ligne(s) vide(s) sautée(s).").arg(list.blankLines);
-            if (!list.duplicates.isEmpty())
-                text += QStringLiteral(" En double, sauté(s) : %1.").arg(list.duplicates.join(QStringLiteral(", ")));
-            if (!refused.isEmpty())
-                text += QStringLiteral(" Refusé(s) : %1.").arg(refused.join(QStringLiteral(", ")));
-            return text;
+            return store::csv::describe(store::csv::importNames(db, store::csv::readNames(in.readAll()), *klass), name);
         },
         [this](QString text) {
             say(text);
@@ -1033,7 +1014,7 @@ void Window::exportTo(const QString &file)
     ask<QString>(
         [file](store::Database &db) {
             QString error;
-            const std::optional<qint64> rows = exportAnswers(db, file, &error);
+            const std::optional<qint64> rows = store::csv::exportAnswers(db, file, &error);
             return rows ? QStringLiteral("%1 réponses exportées dans %2.")
                               .arg(QLocale(QLocale::French).toString(*rows), QDir::toNativeSeparators(file))
                         : error;
