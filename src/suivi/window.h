@@ -74,6 +74,8 @@ public:
     bool writePdf(const QString &file, bool forChild);
     // Imports a list of first names into the class chosen; the result is said in the view.
     void importFile(const QString &file);
+    // Opens a child's page, as a click on their row does.
+    void showChild(const QString &childId);
     // Writes every answer kept, as "Exporter (CSV)" does once a file is chosen.
     void exportTo(const QString &file);
 
@@ -107,7 +109,6 @@ private:
 
     void refreshClasses();
     void refreshClass();
-    void showChild(const QString &childId);
     void refreshChild();
     void fillChildren();
 
