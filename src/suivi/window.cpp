@@ -235,7 +235,7 @@ QWidget *Window::buildChildrenTab()
     auto *layout = new QHBoxLayout(tab);
     m_childrenTable = named(new QTableWidget(0, 3), "Table_enfants", QStringLiteral("Enfants de la classe"));
     m_childrenTable->setHorizontalHeaderLabels(
-        {QStringLiteral("Prénom"), QStringLiteral("Image"), QStringLiteral("Réponses gardées")});
+        {QStringLiteral("Prénom"), QStringLiteral("Image"), QStringLiteral("Réponses dans la période")});
     m_childrenTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_childrenTable->setSelectionMode(QAbstractItemView::SingleSelection);
     m_childrenTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -580,10 +580,11 @@ void Window::refreshClass()
     ask<ClassPage>(
         [id, byMode, within](store::Database &db) {
             ClassPage page;
-            page.grid = store::stats::classGrid(db.sql(), id, byMode, within);
-            page.confusions = store::stats::confusions(db.sql(), id, {}, within, 10);
-            page.matrix = store::stats::confusionMatrix(db.sql(), id, within);
-            page.answerCounts = store::stats::answerCounts(db.sql(), id);
+            store::stats::ClassSummary summary = store::stats::classSummary(db.sql(), id, byMode, within, 10);
+            page.grid = std::move(summary.grid);
+            page.confusions = std::move(summary.confusions);
+            page.matrix = std::move(summary.matrix);
+            page.answerCounts = std::move(summary.answers);
             page.children = db.children(id);
             return page;
         },

@@ -23,6 +23,9 @@
 
 namespace {
 
+// The made year runs from 1 September 2025 to the end of June: "Cette année scolaire" holds it all.
+const QDateTime endOfYear(QDate(2026, 6, 30), QTime(17, 0));
+
 QString makeYear(const QString &folder, int children)
 {
     const QString file = folder + QStringLiteral("/year-%1.sqlite").arg(children);
@@ -56,6 +59,7 @@ void openings(const QString &file, int runs, Times &times, const QString &captur
         QElapsedTimer clock;
         clock.start();
         suivi::Window window({file, {}});
+        window.setNow([] { return endOfYear; });
         QSignalSpy classShown(&window, &suivi::Window::classShown);
         window.resize(1280, 800);
         window.show();
@@ -116,6 +120,7 @@ int main(int argc, char *argv[])
     report("a child's page among 300 children", inLarge.childMs);
 
     suivi::Window window({large, {}});
+    window.setNow([] { return endOfYear; });
     QSignalSpy opened(&window, &suivi::Window::classShown);
     opened.wait(30000);
     QSignalSpy said(&window, &suivi::Window::said);
