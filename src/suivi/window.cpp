@@ -4,6 +4,7 @@
 
 #include "window.h"
 
+#include "resources/resources.h"
 #include "screens/game/catalogue.h"
 #include "store/csv.h"
 #include "store/database.h"
@@ -18,6 +19,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -58,9 +60,14 @@ template <typename W> W *named(W *widget, const char *objectName, const QString 
     return widget;
 }
 
+// The child's picture, small, drawn once for the whole window's life.
 QIcon pictureIcon(const QString &file)
 {
-    return QIcon(QStringLiteral(":/pictures/%1.png").arg(file));
+    static QHash<QString, QIcon> icons;
+    auto found = icons.find(file);
+    if (found == icons.end())
+        found = icons.insert(file, QIcon(resources::design(file, QSize(32, 32), qApp->devicePixelRatio())));
+    return *found;
 }
 
 // The games and "Devine", with the key their levels are kept under.
