@@ -1040,6 +1040,10 @@ void open()
 
 int forgetCode(const QString &sqliteFile)
 {
+    if (!QFile::exists(sqliteFile)) {
+        std::fputs("Aucun code d'accès n'est gardé sur cet ordinateur.\n", stdout);
+        return 0;
+    }
     QString error;
     auto db = store::Database::open({sqliteFile, {}}, QStringLiteral("oublier-code"), &error);
     const bool ok = db && db->setSetting(QString::fromLatin1(access::settingKey), QString());
