@@ -8,11 +8,12 @@
 #include "screens/game/catalogue.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTimeZone>
+#include <limits>
 
 namespace store::csv {
 
@@ -41,27 +42,47 @@ QHash<QString, QByteArray> titles()
     return byKey;
 }
 
-// Local time with its offset, as ISO 8601 writes it; the offset is looked up once an hour of
-// answers, not once an answer.
+// Local time with its offset, as ISO 8601 writes it ("2026-03-29T09:05:00+02:00"). A year of
+// answers is written by hand: the offset is looked up once an hour of answers and the date once
+// a day, not once an answer.
 class LocalDates
 {
 public:
     QByteArray at(qint64 ms)
     {
-        const qint64 hour = ms / 3'600'000;
+        const qint64 hour = floorDiv(ms, 3'600'000);
         if (hour != m_hour) {
             m_hour = hour;
-            const QDateTime local = QDateTime::fromMSecsSinceEpoch(hour * 3'600'000);
-            m_offset = local.offsetFromUtc();
-            m_zone = QTimeZone(m_offset);
+            m_offsetMs = qint64(QDateTime::fromMSecsSinceEpoch(hour * 3'600'000).offsetFromUtc()) * 1000;
+            const qint64 minutes = std::abs(m_offsetMs) / 60'000;
+            m_offset = QStringLiteral("%1%2:%3")
+                           .arg(m_offsetMs < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+                           .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+                           .arg(minutes % 60, 2, 10, QLatin1Char('0'))
+                           .toLatin1();
         }
-        return QDateTime::fromMSecsSinceEpoch(ms, m_zone).toString(Qt::ISODate).toLatin1();
+        const qint64 local = ms + m_offsetMs;
+        const qint64 day = floorDiv(local, 86'400'000);
+        if (day != m_day) {
+            m_day = day;
+            m_date = QDate(1970, 1, 1).addDays(day).toString(Qt::ISODate).toLatin1() + 'T';
+        }
+        const qint64 second = (local - day * 86'400'000) / 1000;
+        char time[8] = {digit(second / 36000),      digit(second / 3600 % 10), ':',
+                        digit(second % 3600 / 600), digit(second % 600 / 60),  ':',
+                        digit(second % 60 / 10),    digit(second % 10)};
+        return m_date + QByteArray(time, 8) + m_offset;
     }
 
 private:
-    qint64 m_hour = -1;
-    int m_offset = 0;
-    QTimeZone m_zone;
+    static qint64 floorDiv(qint64 a, qint64 b) { return a / b - (a % b < 0 ? 1 : 0); }
+    static char digit(qint64 n) { return char('0' + n); }
+
+    qint64 m_hour = std::numeric_limits<qint64>::min();
+    qint64 m_offsetMs = 0;
+    QByteArray m_offset;
+    qint64 m_day = std::numeric_limits<qint64>::min();
+    QByteArray m_date;
 };
 
 QByteArray orKey(const QHash<QString, QByteArray> &known, const QString &key)
@@ -122,20 +143,6 @@ QList<QStringList> parse(const QByteArray &bytes, QChar separator)
 
 std::optional<qint64> exportAnswers(Database &db, QIODevice &out, QString *error)
 {
-    QSqlQuery query(db.sql());
-    query.setForwardOnly(true);
-    // In the answers' own order (by round, then place in it): no sorting of a year of answers.
-    const bool ran = query.prepare(QStringLiteral(
-                         "SELECT r.started_ms + a.elapsed_ms, c.first_name, k.name, r.mode, r.game, r.level, r.id,"
-                         " a.instrument, a.answer, a.correct, a.first_try, a.elapsed_ms"
-                         " FROM answers a JOIN rounds r ON r.n = a.round JOIN children c ON c.id = r.child_id"
-                         " LEFT JOIN classes k ON k.id = c.class_id ORDER BY a.round, a.seq")) &&
-                     query.exec();
-    if (!ran) {
-        if (error)
-            *error = QStringLiteral("Les réponses ne se lisent pas : %1").arg(query.lastError().text());
-        return std::nullopt;
-    }
     const QHash<QString, QByteArray> names = captions(), games = titles();
     QHash<QString, QByteArray> people; // a child's or a class's name, written once
     const auto cached = [&people](const QString &text) -> const QByteArray & {
@@ -144,18 +151,48 @@ std::optional<qint64> exportAnswers(Database &db, QIODevice &out, QString *error
             found = people.insert(text, field(text));
         return *found;
     };
+    // The rounds first, a few bytes each (a school year: some 60,000): then the answers need
+    // nothing from them but their number.
+    struct RoundFields {
+        qint64 started;
+        QByteArray fields; // enfant,classe,mode,jeu,niveau,manche
+    };
+    QHash<qint64, RoundFields> rounds;
+    QSqlQuery query(db.sql());
+    query.setForwardOnly(true);
+    bool ran = query.prepare(QStringLiteral("SELECT r.n, r.started_ms, c.first_name, k.name, r.mode, r.game, r.level,"
+                                            " r.id FROM rounds r JOIN children c ON c.id = r.child_id"
+                                            " LEFT JOIN classes k ON k.id = c.class_id")) &&
+               query.exec();
+    while (ran && query.next())
+        rounds.insert(query.value(0).toLongLong(),
+                      {query.value(1).toLongLong(),
+                       cached(query.value(2).toString()) + ',' + cached(query.value(3).toString()) + ',' +
+                           query.value(4).toString().toUtf8() + ',' + orKey(games, query.value(5).toString()) + ',' +
+                           QByteArray::number(query.value(6).toInt()) + ',' + query.value(7).toString().toLatin1()});
+    // In the answers' own order, round by round: no sorting of a year of answers.
+    ran = ran &&
+          query.prepare(QStringLiteral("SELECT round, instrument, answer, correct, first_try, elapsed_ms FROM answers"
+                                       " ORDER BY round, seq")) &&
+          query.exec();
+    if (!ran) {
+        if (error)
+            *error = QStringLiteral("Les réponses ne se lisent pas : %1").arg(query.lastError().text());
+        return std::nullopt;
+    }
     LocalDates dates;
     QByteArray buffer = QByteArray(header) + "\r\n";
     qint64 rows = 0;
     bool written = true;
-    while (query.next() && written) {
-        buffer += dates.at(query.value(0).toLongLong()) + ',' + cached(query.value(1).toString()) + ',' +
-                  cached(query.value(2).toString()) + ',' + query.value(3).toString().toLatin1() + ',' +
-                  orKey(games, query.value(4).toString()) + ',' + QByteArray::number(query.value(5).toInt()) + ',' +
-                  query.value(6).toString().toLatin1() + ',' + orKey(names, query.value(7).toString()) + ',' +
-                  orKey(names, query.value(8).toString()) + ',' + (query.value(9).toInt() ? '1' : '0') + ',' +
-                  (query.value(10).toInt() ? '1' : '0') + ',' + QByteArray::number(query.value(11).toLongLong()) +
-                  "\r\n";
+    while (written && query.next()) {
+        const auto round = rounds.constFind(query.value(0).toLongLong());
+        if (round == rounds.constEnd())
+            continue; // a round of a child removed meanwhile
+        const qint64 elapsed = query.value(5).toLongLong();
+        buffer += dates.at(round->started + elapsed) + ',' + round->fields + ',' +
+                  orKey(names, query.value(1).toString()) + ',' + orKey(names, query.value(2).toString()) + ',' +
+                  (query.value(3).toInt() ? '1' : '0') + ',' + (query.value(4).toInt() ? '1' : '0') + ',' +
+                  QByteArray::number(elapsed) + "\r\n";
         ++rows;
         if (buffer.size() > (1 << 16))
             written = out.write(std::exchange(buffer, QByteArray())) >= 0;
@@ -201,7 +238,13 @@ NameList readNames(const QByteArray &content)
             separator = QLatin1Char(candidate);
     NameList list;
     QSet<QString> seen;
-    for (const QStringList &row : parse(text, separator)) {
+    QList<QStringList> rows = parse(text, separator);
+    // A spreadsheet's heading is not a child.
+    static const QRegularExpression heading(QStringLiteral("^(pr[ée]noms?|noms?|[ée]l[èe]ves?|enfants?)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    if (!rows.isEmpty() && heading.match(rows.first().value(0).trimmed()).hasMatch())
+        rows.removeFirst();
+    for (const QStringList &row : std::as_const(rows)) {
         const QString name = row.value(0).normalized(QString::NormalizationForm_C).simplified();
         if (name.isEmpty())
             ++list.blank;

@@ -7,6 +7,7 @@
 #include "progress.h"
 #include "setting.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <array>
 #include <utility>
@@ -61,6 +62,12 @@ Worker &Player::worker()
         if (m_where.sqliteFile.isEmpty() && m_where.postgresUrl.isEmpty())
             m_where.sqliteFile = defaultSqliteFile();
         m_worker = std::make_unique<Worker>(m_where);
+        // Closed while Qt still stands, should the program not close it itself.
+        static const bool closeAtExit = [] {
+            qAddPostRoutine([] { Player::current().close(); });
+            return true;
+        }();
+        Q_UNUSED(closeAtExit);
     }
     return *m_worker;
 }
