@@ -185,42 +185,46 @@ ClassSummary classSummary(QSqlDatabase &db, const QString &classId, const QStrin
     for (std::size_t i = 0; i < summary.grid.size(); ++i)
         byId.insert(summary.grid[i].childId, i);
 
-    QSqlQuery query = prepared(db, QStringLiteral("SELECT r.child_id, r.mode, a.instrument, a.answer, a.correct,"
-                                                  " a.first_try, COUNT(*)") +
-                                       fromClass + within +
-                                       QStringLiteral(" GROUP BY r.child_id, r.mode, a.instrument, a.answer,"
-                                                      " a.correct, a.first_try"));
-    query.addBindValue(classId);
-    query.addBindValue(span.fromMs);
-    query.addBindValue(span.toMs);
-    if (!run(query))
-        return summary;
+    // One child at a time: each child's few thousand answers are grouped in memory, where one
+    // grouping of the whole class's spills to a temporary file.
+    QSqlQuery query =
+        prepared(db, QStringLiteral("SELECT r.child_id, r.mode, a.instrument, a.answer, a.correct,"
+                                    " a.first_try, COUNT(*)") +
+                         fromChild + within +
+                         QStringLiteral(" GROUP BY r.mode, a.instrument, a.answer, a.correct, a.first_try"));
     struct Pair {
         int times = 0;
         QSet<QString> children;
     };
     std::map<std::pair<QString, QString>, Pair> wrong;
-    while (query.next()) {
-        const QString child = query.value(0).toString();
-        const int count = query.value(6).toInt();
-        summary.answers[child] += count;
-        const QString answer = query.value(3).toString();
-        if (answer.startsWith(QLatin1String("famille:")))
-            continue;
-        const QString instrument = query.value(2).toString();
-        const bool correct = query.value(4).toInt() != 0;
-        summary.matrix[{instrument, answer}] += count;
-        if (!correct) {
-            Pair &pair = wrong[{instrument, answer}];
-            pair.times += count;
-            pair.children.insert(child);
+    for (const ChildRow &each : summary.grid) {
+        query.addBindValue(each.childId);
+        query.addBindValue(span.fromMs);
+        query.addBindValue(span.toMs);
+        if (!run(query))
+            return summary;
+        while (query.next()) {
+            const QString child = query.value(0).toString();
+            const int count = query.value(6).toInt();
+            summary.answers[child] += count;
+            const QString answer = query.value(3).toString();
+            if (answer.startsWith(QLatin1String("famille:")))
+                continue;
+            const QString instrument = query.value(2).toString();
+            const bool correct = query.value(4).toInt() != 0;
+            summary.matrix[{instrument, answer}] += count;
+            if (!correct) {
+                Pair &pair = wrong[{instrument, answer}];
+                pair.times += count;
+                pair.children.insert(child);
+            }
+            const auto row = byId.constFind(child);
+            if (row == byId.cend() || query.value(5).toInt() == 0 || query.value(1).toString() != mode)
+                continue;
+            Cell &cell = summary.grid[*row].cells[instrument];
+            cell.answers += count;
+            cell.right += correct ? count : 0;
         }
-        const auto row = byId.constFind(child);
-        if (row == byId.cend() || query.value(5).toInt() == 0 || query.value(1).toString() != mode)
-            continue;
-        Cell &cell = summary.grid[*row].cells[instrument];
-        cell.answers += count;
-        cell.right += correct ? count : 0;
     }
     for (const auto &[key, pair] : wrong)
         summary.confusions.push_back({key.first, key.second, pair.times, static_cast<int>(pair.children.size())});
