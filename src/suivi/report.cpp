@@ -13,6 +13,7 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QCoreApplication>
 #include <QLocale>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -189,7 +190,11 @@ bool paintReport(QPagedPaintDevice &device, const Report &report)
         // The chart is laid out at a screen's size and scaled onto the page.
         QChartView view(weeklyChart(report.weeks, QStringLiteral("Bonnes premières réponses par semaine")));
         view.setRenderHint(QPainter::Antialiasing);
+        view.setAttribute(Qt::WA_DontShowOnScreen);
         view.resize(800, 450);
+        // The chart lays itself out through posted events, only once its view is shown.
+        view.show();
+        QCoreApplication::processEvents();
         view.render(&painter, QRectF(0, pages.y(), pages.width(), height), view.rect());
         pages.y() += height;
     }
