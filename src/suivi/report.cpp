@@ -34,7 +34,7 @@ QChart *weeklyChart(const std::vector<store::stats::Week> &weeks, const QString 
         *set << (week.answers ? 100.0 * week.right / week.answers : 0.0);
         // Past a term, a date under each bar no longer fits: the week's number does.
         categories << (weeks.size() > 12 ? QString::number(week.monday.weekNumber())
-                                          : french.toString(week.monday, QStringLiteral("d MMM")));
+                                         : french.toString(week.monday, QStringLiteral("d MMM")));
     }
     auto *series = new QBarSeries;
     series->append(set);

@@ -19,11 +19,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QHash>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,6 +31,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPdfWriter>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -462,26 +463,48 @@ void Window::chooseCode(bool none)
 
 void Window::tryCode()
 {
-    if (!m_door)
+    if (!m_door || m_checking)
         return;
+    if (m_door->waitLeft() > 0) {
+        showWait();
+        return;
+    }
     const QString code = m_code->text();
     m_code->clear();
-    switch (m_door->tryCode(code)) {
-    case access::Door::Verdict::Open:
+    m_code->setEnabled(false);
+    m_codeButton->setEnabled(false);
+    m_checking = true;
+    // 100,000 rounds of key derivation take a noticeable moment: the window stays alive meanwhile.
+    QPointer<Window> self(this);
+    QThread *check = QThread::create([self, code, kept = m_door->kept()] {
+        const bool right = access::matches(code, kept);
+        QMetaObject::invokeMethod(
+            qApp,
+            [self, right] {
+                if (self)
+                    self->codeChecked(right);
+            },
+            Qt::QueuedConnection);
+    });
+    connect(check, &QThread::finished, check, &QObject::deleteLater);
+    check->start();
+}
+
+void Window::codeChecked(bool right)
+{
+    m_checking = false;
+    m_code->setEnabled(true);
+    m_codeButton->setEnabled(true);
+    if (m_door->record(right) == access::Door::Verdict::Open) {
         m_codeMessage->clear();
         enter();
         return;
-    case access::Door::Verdict::Wrong:
-        if (m_door->waitLeft() > 0) {
-            m_waitTimer->start();
-            showWait();
-        } else {
-            m_codeMessage->setText(QStringLiteral("Ce n'est pas le bon code."));
-        }
-        break;
-    case access::Door::Verdict::Waiting:
+    }
+    if (m_door->waitLeft() > 0) {
+        m_waitTimer->start();
         showWait();
-        break;
+    } else {
+        m_codeMessage->setText(QStringLiteral("Ce n'est pas le bon code."));
     }
     m_code->setFocus();
 }

@@ -104,6 +104,7 @@ private:
     void start();
     void chooseCode(bool none);
     void tryCode();
+    void codeChecked(bool right);
     void showWait();
     void enter();
 
@@ -134,6 +135,7 @@ private:
     std::function<QDateTime()> m_now;
     Confirm m_confirm;
     int m_generation = 0;
+    bool m_checking = false; // a code is being checked
 
     QStackedWidget *m_pages = nullptr;
     QLabel *m_status = nullptr;
