@@ -544,7 +544,7 @@ void Window::enter()
     emit opened();
 }
 
-void Window::refreshClasses()
+void Window::refreshClasses(const QString &select)
 {
     struct Classes {
         std::vector<store::ClassRow> list;
@@ -559,8 +559,8 @@ void Window::refreshClasses()
             c.shown = db.setting(QStringLiteral("classe_du_poste")).value_or(QString());
             return c;
         },
-        [this](Classes c) {
-            const QString before = classId().isEmpty() ? c.shown : classId();
+        [this, select](Classes c) {
+            const QString before = !select.isEmpty() ? select : classId().isEmpty() ? c.shown : classId();
             m_classList = std::move(c.list);
             m_shownClass = c.shown;
             auto *childClass = findChild<QComboBox *>(QStringLiteral("Combo_classe_enfant"));
@@ -846,7 +846,8 @@ void Window::addChild()
             }
             if (change.ok)
                 findChild<QLineEdit *>(QStringLiteral("E_prenom"))->clear();
-            refreshClasses();
+            // The class the child went into is shown, so that the adult sees them in the list.
+            refreshClasses(change.child.classId);
         });
 }
 
@@ -880,13 +881,14 @@ void Window::editChild()
             }
             child.classId = *klass;
             change.ok = db.updateChild(child, &error);
+            change.child = child;
             change.message =
                 change.ok ? QStringLiteral("Les changements de %1 sont enregistrés.").arg(child.firstName) : error;
             return change;
         },
         [this](ChildChange change) {
             say(change.message);
-            refreshClasses();
+            refreshClasses(change.child.classId);
         });
 }
 
