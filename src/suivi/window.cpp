@@ -967,8 +967,10 @@ Report Window::report(bool forChild) const
         r.weeks = m_child.weeks;
         r.notes << m_levels->text() << m_playSummary->text();
     } else {
+        const auto klass = std::find_if(m_classList.begin(), m_classList.end(),
+                                        [&](const store::ClassRow &row) { return row.id == classId(); });
         r.title = QStringLiteral("Suivi de la classe « %1 » — %2")
-                      .arg(m_classBox->currentText(),
+                      .arg(klass == m_classList.end() ? QString() : klass->name,
                            m_byOreille->isChecked() ? QStringLiteral("à l'oreille") : QStringLiteral("à la vue"));
         for (const store::stats::ChildRow &row : m_class.grid) {
             r.lines << row.firstName;
