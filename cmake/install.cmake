@@ -10,7 +10,7 @@ set(CALIVENTO_GAME_DIR ${CMAKE_INSTALL_LIBEXECDIR}/calivento)
 
 # The game itself lives out of PATH; "calivento" in bindir is the launcher that first moves
 # into the player's data folder, where the progress files are kept.
-install(TARGETS calivento RUNTIME DESTINATION ${CALIVENTO_GAME_DIR})
+install(TARGETS calivento calivento-suivi RUNTIME DESTINATION ${CALIVENTO_GAME_DIR})
 # The sound module, which the game loads from its own folder.
 if(TARGET calivento_sound)
   install(TARGETS calivento_sound LIBRARY DESTINATION ${CALIVENTO_GAME_DIR})

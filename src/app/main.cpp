@@ -11,6 +11,12 @@
 #include "store/player.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QProcess>
+#include <cstdio>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -37,6 +43,29 @@ int run(int argc, char *argv[], const startup::Parsed &parsed)
     return status;
 }
 
+// The adults' view is a program of its own, beside this one, with the same options.
+int runSuivi(int argc, char *argv[])
+{
+    QString program;
+    {
+        QCoreApplication app(argc, argv);
+        program = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("calivento-suivi"));
+    }
+#ifdef Q_OS_UNIX
+    execv(QFile::encodeName(program).constData(), argv);
+#else
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const int status = QProcess::execute(program, arguments);
+    if (status >= 0)
+        return status;
+#endif
+    std::fprintf(stderr, "calivento : le suivi des enfants ne peut pas être ouvert (%s).\n",
+                 QFile::encodeName(program).constData());
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -48,6 +77,8 @@ int main(int argc, char *argv[])
         QCoreApplication app(argc, argv);
         return commands::run(parsed.options);
     }
+    if (parsed.options.suivi || parsed.options.oublierCode)
+        return runSuivi(argc, argv);
     // The application object and the sound engine's device side are gone when run() returns.
     platform::endProcess(run(argc, argv, parsed));
 }

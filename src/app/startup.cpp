@@ -99,6 +99,10 @@ Parsed parse(const QStringList &arguments)
     const QCommandLineOption large(
         QStringLiteral("grand-ecran"),
         QStringLiteral("Agrandit les écrans à la taille de l'écran (projecteur, tableau interactif)."));
+    const QCommandLineOption suivi(QStringLiteral("suivi"),
+                                   QStringLiteral("Ouvre le suivi des enfants (pour les adultes)."));
+    const QCommandLineOption forget(QStringLiteral("oublier-code"),
+                                    QStringLiteral("Oublie le code d'accès du suivi des enfants, puis quitte."));
     const QCommandLineOption exporter(QStringLiteral("exporter"),
                                       QStringLiteral("Écrit toutes les réponses gardées dans ce fichier CSV, sans fenêtre."),
                                       QStringLiteral("FICHIER.csv"));
@@ -111,6 +115,8 @@ Parsed parse(const QStringList &arguments)
                                      QStringLiteral("NOM"));
     parser.addOption(help);
     parser.addOption(large);
+    parser.addOption(suivi);
+    parser.addOption(forget);
     parser.addOption(exporter);
     parser.addOption(addChildren);
     parser.addOption(inClass);
@@ -145,6 +151,8 @@ Parsed parse(const QStringList &arguments)
         parsed.exitStatus = 2;
     }
     parsed.options.grandEcran = parser.isSet(large);
+    parsed.options.suivi = parser.isSet(suivi);
+    parsed.options.oublierCode = parser.isSet(forget);
     parsed.options.exporter = parser.value(exporter);
     parsed.options.ajouterEnfants = parser.value(addChildren);
     parsed.options.classe = parser.value(inClass);

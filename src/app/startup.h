@@ -15,6 +15,8 @@ namespace startup {
 
 struct Options {
     bool grandEcran = false; // every screen scaled to fill the monitor
+    bool suivi = false;      // the adults' view instead of the game
+    bool oublierCode = false; // forget the adults' view's access code, then exit
     QString exporter;        // every answer kept, to this CSV file
     QString ajouterEnfants;  // a list of first names to add
     QString classe;          // the class they go into

@@ -23,7 +23,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 prefix=$scratch/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-expected=(bin/calivento libexec/calivento/calivento libexec/calivento/calivento_sound.so
+expected=(bin/calivento libexec/calivento/calivento libexec/calivento/calivento-suivi libexec/calivento/calivento_sound.so
           share/applications/$id.desktop share/metainfo/$id.metainfo.xml)
 for icon in "$source"/data/icons/hicolor/*/apps/$id.*; do
   expected+=("share/icons/${icon#"$source"/data/icons/}")

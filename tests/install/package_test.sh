@@ -25,7 +25,7 @@ rm -rf "$root"
 dpkg-deb -x "$deb" "$root"
 
 id=fr.calivento.Calivento
-for f in usr/games/calivento usr/libexec/calivento/calivento usr/libexec/calivento/calivento_sound.so \
+for f in usr/games/calivento usr/libexec/calivento/calivento usr/libexec/calivento/calivento-suivi usr/libexec/calivento/calivento_sound.so \
          usr/share/man/man6/calivento.6.gz \
          usr/share/doc/calivento/copyright usr/share/doc/calivento/changelog.gz \
          usr/share/doc/calivento/guide.html usr/share/applications/$id.desktop \
