@@ -4,7 +4,7 @@
 
 // Fuzz target for the progress reader: whatever a file holds, the reader agrees with a plain
 // re-reading of the rules, and the menu opens nothing or one to three levels.
-#include "screens/results/progress.h"
+#include "store/progress.h"
 
 #include <QByteArray>
 #include <cstdint>
@@ -66,10 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray content = QByteArray::fromRawData(reinterpret_cast<const char *>(data),
                                                        static_cast<qsizetype>(size));
-    const std::optional<int> number = progress::firstNumber(content);
+    const std::optional<int> number = store::progress::firstNumber(content);
     if (number != reference(data, size))
         fail("first number differs from the rules", data, size);
-    const std::optional<int> levels = progress::openLevels(number);
+    const std::optional<int> levels = store::progress::openLevels(number);
     if (levels && (*levels < 1 || *levels > 3))
         fail("open levels out of 1 to 3", data, size);
     if (levels.has_value() != (number && *number >= 1 && *number <= 3))

@@ -16,7 +16,7 @@
 #include "screens/menu/form_choix_instruments.h"
 #include "screens/results/form_gagner_instruments.h"
 #include "screens/results/form_perdu_instruments.h"
-#include "screens/results/progress.h"
+#include "store/progress.h"
 
 #include <QApplication>
 #include <QDir>
@@ -134,7 +134,7 @@ int main(int argc, char *argv[])
     // The listening screen: a picture clicked in "Découvrir", then a question of "Devine" at
     // level 2 after one wrong answer.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    progress::Store().write(QLatin1String(listen::progressFile), 2);
+    store::progress::Store().write(QLatin1String(listen::progressFile), 2);
     menu.Command_ecouter.Click();
     Form_ecouter &listening = forms::get<Form_ecouter>();
     listening.picture_Click(game::indexOfPicture("violon"));

@@ -6,7 +6,8 @@
 // until it is killed; the file must hold a whole value each time.
 //   soak_progress [--kills N]
 //   soak_progress --writer <folder>   (the child)
-#include "screens/results/progress.h"
+#include "screens/game/games.h"
+#include "store/progress.h"
 #include "support/fakes.h"
 
 #include <QProcess>
@@ -23,9 +24,9 @@ int kills = 200;
 
 int writeUntilKilled(const char *folder)
 {
-    const progress::Store store(QString::fromLocal8Bit(folder));
+    const store::progress::Store store(QString::fromLocal8Bit(folder));
     for (int value = 2, n = 0;; value = 5 - value, ++n) {
-        if (!store.write(game::GameId::Vents, value))
+        if (!store.write(QLatin1String(game::info(game::GameId::Vents).progressFile), value))
             return 1;
         if (n == 0) {
             std::puts("ready");
@@ -42,7 +43,7 @@ private slots:
     void killedMidWriteLeavesAWholeValue()
     {
         QTemporaryDir dir;
-        const QString path = progress::Store(dir.path()).path(game::GameId::Vents);
+        const QString path = store::progress::Store(dir.path()).path(QLatin1String(game::info(game::GameId::Vents).progressFile));
         QRandomGenerator random(20261206);
         int twos = 0;
         for (int i = 0; i < kills; ++i) {

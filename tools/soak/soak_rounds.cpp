@@ -12,7 +12,7 @@
 #include "screens/menu/form_choix_instruments.h"
 #include "screens/results/form_gagner_instruments.h"
 #include "screens/results/form_perdu_instruments.h"
-#include "screens/results/progress.h"
+#include "store/progress.h"
 #include "support/fakes.h"
 
 #include <QElapsedTimer>
@@ -199,8 +199,8 @@ class Soak : public QObject
         QVERIFY(!screen.Timer1.Enabled());
         ++m_count.wins;
         int &expected = m_expected[static_cast<std::size_t>(id)];
-        expected = progress::afterWin(expected, level);
-        QFile file(progress::Store().path(id));
+        expected = store::progress::afterWin(expected, level);
+        QFile file(store::progress::Store().path(QLatin1String(game::info(id).progressFile)));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray::number(expected) + "\r\n");
         Form_choix_instruments &menu = forms::get<Form_choix_instruments>();

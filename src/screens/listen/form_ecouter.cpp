@@ -16,7 +16,7 @@
 #include "screens/game/orchestra.h"
 #include "screens/game/rules.h"
 #include "screens/menu/form_choix_instruments.h"
-#include "screens/results/progress.h"
+#include "store/player.h"
 #include "setting.h"
 
 #include <QEvent>
@@ -193,7 +193,7 @@ void Form_ecouter::Form_Load()
     centreOnDesktop();
     setPicture(resources::picture(QStringLiteral("Fond"), 1));
     refreshLevels();
-    label(Case_trouve).setCaption(listen::hearsFoundInstrument() ? QStringLiteral("X") : QString());
+    label(Case_trouve).setCaption(store::Player::current().hearsFoundInstrument() ? QStringLiteral("X") : QString());
     showMode(Mode::Decouvrir);
 }
 
@@ -310,8 +310,8 @@ void Form_ecouter::Command_retour_Click()
 
 void Form_ecouter::Command_trouve_Click()
 {
-    const bool on = !listen::hearsFoundInstrument();
-    listen::setHearsFoundInstrument(on); // an unwritable folder keeps it for this run only
+    const bool on = !store::Player::current().hearsFoundInstrument();
+    store::Player::current().setHearsFoundInstrument(on); // an unwritable folder keeps it for this run only
     label(Case_trouve).setCaption(on ? QStringLiteral("X") : QString());
 }
 
@@ -411,12 +411,12 @@ void Form_ecouter::askQuestion()
 void Form_ecouter::endRound()
 {
     m_round.over = true;
-    const progress::Store store;
+    store::Player &player = store::Player::current();
     const QString file = QLatin1String(listen::progressFile);
-    const int stored = store.read(file).value_or(1);
-    const int after = listen::afterRound(stored, m_round.level, m_round.rightFirstTry);
-    if (after != stored)
-        store.write(file, after);
+    const int stored = player.openLevels(file).value_or(1);
+    int after = listen::afterRound(stored, m_round.level, m_round.rightFirstTry);
+    if (after != stored && !player.raiseLevels(file, after))
+        after = stored; // not kept: no news of a level opened
     refreshLevels();
 
     label(Command_suivant).setVisible(false);
@@ -455,7 +455,7 @@ void Form_ecouter::setGreyed(int row, bool greyed)
 
 void Form_ecouter::refreshLevels()
 {
-    const std::optional<int> open = progress::Store().read(QLatin1String(listen::progressFile));
+    const std::optional<int> open = store::Player::current().openLevels(QLatin1String(listen::progressFile));
     for (int level = 1; level <= open.value_or(1); ++level)
         label(levelLabels[static_cast<std::size_t>(level - 1)]).setEnabled(true);
 }

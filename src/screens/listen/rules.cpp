@@ -4,7 +4,7 @@
 
 #include "rules.h"
 
-#include "screens/results/progress.h"
+#include "store/progress.h"
 
 #include <algorithm>
 #include <cmath>
@@ -92,7 +92,7 @@ std::vector<int> drawQuestions(std::span<const int> rows, int count, platform::R
 
 int afterRound(int stored, int level, int rightFirstTry)
 {
-    return rightFirstTry >= rightToOpen ? progress::afterWin(stored, level) : stored;
+    return rightFirstTry >= rightToOpen ? store::progress::afterWin(stored, level) : stored;
 }
 
 std::vector<SectionBand> layoutByFamily(std::span<const int> rows, const QRect &area)

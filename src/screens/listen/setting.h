@@ -6,21 +6,8 @@
 
 #include "app/platform/platform.h"
 
-#include <QString>
-
-// "Entendre l'instrument trouvé dans les jeux": when on, a right drop in the games plays the
-// found instrument's phrase instead of the chime. Off unless chosen; kept in the progress folder
-// as "1" (on) or "0", and anything else there reads as off.
+// "Entendre l'instrument trouvé dans les jeux", as the player chose it (store::Player).
 namespace listen {
-
-inline constexpr const char *settingFile = "ecoute.cfg";
-
-// As last chosen in this run, or else as kept in the folder.
-bool hearsFoundInstrument(const QString &folder = QStringLiteral("niveaux"));
-
-// Chooses it and keeps it. Returns false when it could not be kept: it holds for this run all
-// the same.
-bool setHearsFoundInstrument(bool on, const QString &folder = QStringLiteral("niveaux"));
 
 // What a right drop on the catalogue row's picture plays.
 platform::SoundId rightDropSound(int row);

@@ -13,7 +13,7 @@
 #include "screens/help/form_help.h"
 #include "screens/listen/form_ecouter.h"
 #include "screens/results/form_gagner_instruments.h"
-#include "screens/results/progress.h"
+#include "store/player.h"
 
 #include <QCloseEvent>
 
@@ -158,9 +158,8 @@ QList<forms::Control *> Form_choix_instruments::keyboardOrder()
 
 void Form_choix_instruments::Command_fichier_Click()
 {
-    const progress::Store store;
     for (const game::GameInfo &info : game::games) {
-        const std::optional<int> open = store.read(info.id);
+        const std::optional<int> open = store::Player::current().openLevels(QLatin1String(info.progressFile));
         if (!open)
             continue; // unreadable: that game's levels stay as they are
         for (int level = 1; level <= *open; ++level)

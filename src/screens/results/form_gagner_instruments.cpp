@@ -7,11 +7,11 @@
 #include "app/forms/accessibility.h"
 #include "app/forms/screens.h"
 #include "app/platform/platform.h"
-#include "progress.h"
 #include "resources/resources.h"
 #include "screens/game/form_instruments.h"
 #include "screens/game/rules.h"
 #include "screens/menu/form_choix_instruments.h"
+#include "store/player.h"
 
 #include <QRegularExpression>
 
@@ -85,7 +85,8 @@ void Form_gagner_instruments::Form_Load()
         platform::services().sound->play(platform::SoundId::Win);
     if (const std::optional<game::GameId> played = game.visibleGame()) {
         Label3.setCaption(QString::fromUtf8(game::info(*played).winText));
-        progress::Store().recordWin(*played, game.visibleLevel().value_or(0));
+        store::Player::current().recordWin(QLatin1String(game::info(*played).progressFile),
+                                           game.visibleLevel().value_or(0));
     }
     forms::get<Form_choix_instruments>().Command_fichier.press();
     if (effects)

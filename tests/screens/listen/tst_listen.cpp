@@ -11,6 +11,7 @@
 #include "screens/listen/form_ecouter.h"
 #include "screens/listen/rules.h"
 #include "screens/listen/setting.h"
+#include "store/player.h"
 #include "screens/menu/form_choix_instruments.h"
 #include "support/fakes.h"
 
@@ -107,7 +108,7 @@ private slots:
         const int row = game::indexOfPicture("Cor");
         QCOMPARE(listen::rightDropSound(row), on ? platform::instrumentSound(row) : platform::SoundId::Drop);
         // A choice that cannot be kept holds for this run all the same.
-        QCOMPARE(listen::setHearsFoundInstrument(!on), kept);
+        QCOMPARE(store::Player::current().setHearsFoundInstrument(!on), kept);
         QCOMPARE(listen::rightDropSound(row), !on ? platform::instrumentSound(row) : platform::SoundId::Drop);
         QCOMPARE(fakes::contentOf(QStringLiteral("niveaux/ecoute.cfg")),
                  kept ? QByteArray(on ? "0\r\n" : "1\r\n") : QByteArray("<unreadable>"));

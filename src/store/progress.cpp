@@ -8,9 +8,10 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QSet>
 #include <charconv>
 
-namespace progress {
+namespace store::progress {
 
 namespace {
 // Where no temporary can be made beside the file (a read-only folder), the file itself is
@@ -23,6 +24,9 @@ bool overwrite(const QString &path, const QByteArray &content)
         return false;
     return file.write(content) == content.size() && file.resize(content.size());
 }
+
+// Every game has three levels.
+constexpr int levelCount = 3;
 
 // A number is found in the first bytes; no need to read a runaway file to its end.
 constexpr qint64 readLimit = 4096;
@@ -56,7 +60,7 @@ std::optional<int> firstNumber(const QByteArray &content)
 
 std::optional<int> openLevels(std::optional<int> stored)
 {
-    if (stored && *stored >= 1 && *stored <= game::levelCount)
+    if (stored && *stored >= 1 && *stored <= levelCount)
         return stored;
     return std::nullopt;
 }
@@ -75,11 +79,6 @@ Store::Store(QString folder)
 {
 }
 
-QString Store::path(game::GameId id) const
-{
-    return path(QString::fromLatin1(game::info(id).progressFile));
-}
-
 QString Store::path(const QString &name) const
 {
     return m_folder + QLatin1Char('/') + name;
@@ -96,21 +95,6 @@ void Store::removeStrayTemporaries(const QString &name) const
             QFile::remove(folder.filePath(entry));
 }
 
-std::optional<int> Store::read(game::GameId id) const
-{
-    return read(QString::fromLatin1(game::info(id).progressFile));
-}
-
-bool Store::recordWin(game::GameId id, int levelWon) const
-{
-    return recordWin(QString::fromLatin1(game::info(id).progressFile), levelWon);
-}
-
-bool Store::write(game::GameId id, int value) const
-{
-    return write(QString::fromLatin1(game::info(id).progressFile), value);
-}
-
 std::optional<int> Store::read(const QString &name) const
 {
     removeStrayTemporaries(name);
@@ -124,10 +108,32 @@ std::optional<int> Store::read(const QString &name) const
     return openLevels(firstNumber(file.read(readLimit)));
 }
 
+bool Store::unreadable(const QString &name) const
+{
+    QFile file(path(name));
+    if (!file.exists() || file.open(QIODevice::ReadOnly))
+        return false;
+    static QSet<QString> told;
+    if (!told.contains(file.fileName())) {
+        told.insert(file.fileName());
+        qWarning("Calivento : %s ne peut pas être lu (%s) ; il est laissé tel quel.", qPrintable(file.fileName()),
+                 qPrintable(file.errorString()));
+    }
+    return true;
+}
+
 bool Store::recordWin(const QString &name, int levelWon) const
 {
-    // An unreadable or garbled file counts as a fresh one: the win still opens level 2.
-    return write(name, afterWin(read(name).value_or(1), levelWon));
+    // A garbled file counts as a fresh one: the win still opens level 2.
+    return !unreadable(name) && write(name, afterWin(read(name).value_or(1), levelWon));
+}
+
+bool Store::raise(const QString &name, int open) const
+{
+    if (unreadable(name))
+        return false;
+    const std::optional<int> stored = read(name);
+    return (stored && *stored >= open) || write(name, open);
 }
 
 bool Store::write(const QString &name, int value) const
@@ -147,4 +153,4 @@ bool Store::write(const QString &name, int value) const
     return file.commit();
 }
 
-} // namespace progress
+} // namespace store::progress

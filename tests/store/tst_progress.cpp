@@ -4,7 +4,7 @@
 
 // The progress files: garbage, files that fight back, and saves that leave the old content whole
 // when they fail.
-#include "screens/results/progress.h"
+#include "store/progress.h"
 #include "support/fakes.h"
 
 #include <QScopeGuard>
@@ -14,15 +14,30 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-using game::GameId;
-using progress::Store;
+using store::progress::Store;
+
+namespace {
+const QString percuFile = QStringLiteral("percu.nvl"), cordeFile = QStringLiteral("corde.nvl"),
+              ventsFile = QStringLiteral("vents.nvl");
+
+// Root reads and writes through any permission: as root, the test acts as "nobody" (root stays
+// saved, to come back) until the guard goes.
+auto asNobody()
+{
+    const bool switched = geteuid() == 0 && setresuid(65534, 65534, 0) == 0;
+    return qScopeGuard([switched] {
+        if (switched && setresuid(0, 0, 0) != 0)
+            qFatal("cannot act as root again");
+    });
+}
+} // namespace
 
 class TestProgress : public QObject
 {
     Q_OBJECT
 private slots:
     // Read as -3 it would pass unseen behind the level check ("-3" opens nothing), so the reader is asked.
-    void aPlusThenAMinusIsNoNumber() { QCOMPARE(progress::firstNumber("+-3"), std::nullopt); }
+    void aPlusThenAMinusIsNoNumber() { QCOMPARE(store::progress::firstNumber("+-3"), std::nullopt); }
 
     void garbageIsLeftAloneUntilAWinWritesTwo_data()
     {
@@ -36,11 +51,11 @@ private slots:
         QFETCH(QByteArray, content);
         QTemporaryDir dir;
         const Store store(dir.path());
-        const QString path = store.path(GameId::Percussions);
+        const QString path = store.path(percuFile);
         QVERIFY(fakes::put(path, content));
-        QCOMPARE(store.read(GameId::Percussions), std::nullopt);
+        QCOMPARE(store.read(percuFile), std::nullopt);
         QCOMPARE(fakes::contentOf(path), content);
-        QVERIFY(store.recordWin(GameId::Percussions, 1));
+        QVERIFY(store.recordWin(percuFile, 1));
         QCOMPARE(fakes::contentOf(path), "2\r\n");
     }
 
@@ -70,22 +85,16 @@ private slots:
         QFETCH(int, file);
         QFETCH(QByteArray, after);
         QFETCH(QStringList, files);
-        // Root writes through any permission: each row runs as "nobody" (root stays saved, to come
-        // back), in a folder of its own.
-        const bool asNobody = geteuid() == 0;
-        if (asNobody && setresuid(65534, 65534, 0) != 0)
+        const auto backToRoot = asNobody();
+        if (geteuid() == 0)
             QSKIP("running as root and cannot act as an unprivileged user");
-        const auto backToRoot = qScopeGuard([asNobody] {
-            if (asNobody && setresuid(0, 0, 0) != 0)
-                qFatal("cannot act as root again");
-        });
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("niveaux"));
         const Store store(path);
-        QVERIFY(fakes::put(store.path(GameId::Cordes), "2\r\n"));
+        QVERIFY(fakes::put(store.path(cordeFile), "2\r\n"));
         if (QTest::currentDataTag() == QLatin1String("a stray temporary"))
-            QVERIFY(fakes::put(store.path(GameId::Cordes) + QStringLiteral(".aB3xYz"), "3"));
-        QFile::setPermissions(store.path(GameId::Cordes), QFileDevice::Permissions(file));
+            QVERIFY(fakes::put(store.path(cordeFile) + QStringLiteral(".aB3xYz"), "3"));
+        QFile::setPermissions(store.path(cordeFile), QFileDevice::Permissions(file));
         QFile::setPermissions(path, QFileDevice::Permissions(folder));
         // A full disk: no file may grow past its size.
         rlimit old{};
@@ -93,19 +102,47 @@ private slots:
         const rlimit limit{QTest::currentDataTag() == QLatin1String("a full disk") ? 0 : old.rlim_cur, old.rlim_max};
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         setrlimit(RLIMIT_FSIZE, &limit);
-        const std::optional<int> cordes = store.read(GameId::Cordes), vents = store.read(GameId::Vents);
-        const bool wrote = store.recordWin(GameId::Cordes, 2);
+        const std::optional<int> cordes = store.read(cordeFile), vents = store.read(ventsFile);
+        const bool wrote = store.recordWin(cordeFile, 2);
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, oldHandler);
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QFile::setPermissions(store.path(GameId::Cordes), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QFile::setPermissions(store.path(cordeFile), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
         QCOMPARE(cordes, std::optional<int>(2));
         QCOMPARE(vents, std::optional<int>(1)); // missing or not: level 1 is open
         QCOMPARE(wrote, after == "3\r\n");
-        QCOMPARE(fakes::contentOf(store.path(GameId::Cordes)), after);
+        QCOMPARE(fakes::contentOf(store.path(cordeFile)), after);
         QCOMPARE(QDir(path).entryList(QDir::Files | QDir::Hidden), files);
-        QCOMPARE(fakes::contentOf(store.path(GameId::Vents)), files.size() > 1 ? "1\r\n" : "<unreadable>");
+        QCOMPARE(fakes::contentOf(store.path(ventsFile)), files.size() > 1 ? "1\r\n" : "<unreadable>");
+    }
+
+    // A file that is there but cannot be read may hold a higher level than a win would write:
+    // it is left as it is, for the five games' wins and the listening game's levels alike.
+    void anUnreadableFileIsNotWrittenOver_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("a game's win") << cordeFile;
+        QTest::newRow("the listening game") << QStringLiteral("oreille.nvl");
+    }
+    void anUnreadableFileIsNotWrittenOver()
+    {
+        QFETCH(QString, file);
+        const auto backToRoot = asNobody();
+        if (geteuid() == 0)
+            QSKIP("running as root and cannot act as an unprivileged user");
+        QTemporaryDir dir;
+        const Store store(dir.path());
+        QVERIFY(fakes::put(store.path(file), "3\r\n"));
+        QFile::setPermissions(store.path(file), QFileDevice::WriteOwner);
+        QCOMPARE(store.read(file), std::nullopt);
+        const QRegularExpression told(QStringLiteral("ne peut pas être lu"));
+        QTest::ignoreMessage(QtWarningMsg, told);
+        QTest::failOnWarning(told);
+        QVERIFY(!(file == cordeFile ? store.recordWin(file, 1) : store.raise(file, 2)));
+        QVERIFY(!store.recordWin(file, 1)); // told once only
+        QFile::setPermissions(store.path(file), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(fakes::contentOf(store.path(file)), "3\r\n");
     }
 };
 
