@@ -7,8 +7,12 @@
 #include "app/platform/sound_engine.h"
 #include "app/startup.h"
 #include "screens/loading/form_chargement.h"
+#include "store/database.h"
+#include "store/server.h"
+#include "store/sync.h"
 
 #include <QApplication>
+#include <memory>
 
 namespace {
 
@@ -26,6 +30,11 @@ int run(int argc, char *argv[], const startup::Parsed &parsed)
     QObject::connect(&forms::Screens::instance(), &forms::Screens::lastUnloaded, &app, &QApplication::quit,
                      Qt::QueuedConnection);
 
+    // With a school's server, a sender of its own carries the kept answers to it.
+    std::unique_ptr<store::Sync> sync;
+    if (const QString base = store::server::configured(); !base.isEmpty())
+        sync = std::make_unique<store::Sync>(store::defaultSqliteFile(), base);
+
     forms::installAccessibility();
     forms::get<Form_chargement>().Show();
     const int status = QApplication::exec();
@@ -40,6 +49,11 @@ int main(int argc, char *argv[])
     const startup::Parsed parsed = startup::parse(startup::arguments(argc, argv));
     if (parsed.exitStatus)
         return startup::report(parsed);
+    store::server::setCommandLineBase(parsed.options.base);
+    if (!parsed.options.exportPoste.isEmpty() || !parsed.options.importFile.isEmpty()) {
+        QCoreApplication app(argc, argv);
+        return startup::carryByHand(parsed.options);
+    }
     // The application object and the sound engine's device side are gone when run() returns.
     platform::endProcess(run(argc, argv, parsed));
 }

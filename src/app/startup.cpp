@@ -4,6 +4,10 @@
 
 #include "startup.h"
 
+#include "store/carry.h"
+#include "store/database.h"
+#include "store/server.h"
+
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -98,8 +102,22 @@ Parsed parse(const QStringList &arguments)
     const QCommandLineOption large(
         QStringLiteral("grand-ecran"),
         QStringLiteral("Agrandit les écrans à la taille de l'écran (projecteur, tableau interactif)."));
+    const QCommandLineOption base(QStringLiteral("base"),
+                                  QStringLiteral("La base de l'école (postgresql://… ou service=nom), à la place du "
+                                                 "réglage de l'ordinateur."),
+                                  QStringLiteral("adresse"));
+    const QCommandLineOption exportPoste(QStringLiteral("exporter-poste"),
+                                         QStringLiteral("Écrit les résultats de ce poste dans FICHIER.calivento."),
+                                         QStringLiteral("FICHIER"));
+    const QCommandLineOption importFile(QStringLiteral("importer"),
+                                        QStringLiteral("Ajoute les résultats de FICHIER.calivento à ce poste, ou à la "
+                                                       "base de l'école avec --base."),
+                                        QStringLiteral("FICHIER"));
     parser.addOption(help);
     parser.addOption(large);
+    parser.addOption(base);
+    parser.addOption(exportPoste);
+    parser.addOption(importFile);
     for (const char *name : qtOptionsWithValue)
         parser.addOption(hidden(name, true));
     for (const char *name : qtFlags)
@@ -128,7 +146,29 @@ Parsed parse(const QStringList &arguments)
         parsed.exitStatus = 2;
     }
     parsed.options.grandEcran = parser.isSet(large);
+    parsed.options.base = parser.value(base);
+    parsed.options.exportPoste = parser.value(exportPoste);
+    parsed.options.importFile = parser.value(importFile);
     return parsed;
+}
+
+int carryByHand(const Options &options)
+{
+    store::carry::Outcome outcome;
+    if (!options.exportPoste.isEmpty()) {
+        outcome = store::carry::exportStore(store::defaultSqliteFile(), options.exportPoste);
+    } else {
+        const QString base = store::server::configured();
+        QString error;
+        std::optional<store::Database> db =
+            store::Database::open({store::defaultSqliteFile(), base}, QStringLiteral("calivento-importer"), &error);
+        if (db)
+            outcome = store::carry::importInto(db->sql(), options.importFile);
+        else
+            outcome.message = error;
+    }
+    std::fputs((outcome.message + u'\n').toLocal8Bit().constData(), outcome.ok ? stdout : stderr);
+    return outcome.ok ? 0 : 1;
 }
 
 int report(const Parsed &parsed)

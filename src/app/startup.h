@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QSizeF>
+#include <QString>
 #include <QStringList>
 #include <optional>
 
@@ -15,7 +16,14 @@ namespace startup {
 
 struct Options {
     bool grandEcran = false; // every screen scaled to fill the monitor
+    QString base;            // --base: the school's server, over the system-wide setting
+    QString exportPoste;     // --exporter-poste FICHIER.calivento
+    QString importFile;      // --importer FICHIER.calivento
 };
+
+// --exporter-poste and --importer, without a window: prints what was done or why not, and
+// returns the exit status (0, or 1).
+int carryByHand(const Options &options);
 
 // The command line read: either options to run with, or a text to print and an exit status
 // (0 after --help, 2 after a mistake).

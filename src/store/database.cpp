@@ -5,6 +5,7 @@
 #include "database.h"
 
 #include "french.h"
+#include "server.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -55,23 +56,12 @@ QString absolute(const QString &file)
     return QFileInfo(file).absoluteFilePath();
 }
 
-QSqlDatabase openServer(const QString &url, const QString &connectionName)
+// The school's server: the address is read as store::server reads it (no password, a timeout).
+QSqlDatabase openServer(const QString &url, const QString &connectionName, QString *error)
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
-    if (url.startsWith(QLatin1String("service="))) {
-        db.setConnectOptions(url);
-        return db;
-    }
-    const QUrl parsed(url);
-    db.setHostName(parsed.host());
-    if (parsed.port() > 0)
-        db.setPort(parsed.port());
-    db.setDatabaseName(parsed.path().mid(1));
-    db.setUserName(parsed.userName());
-    QStringList options{QStringLiteral("connect_timeout=3")};
-    for (const auto &[key, value] : QUrlQuery(parsed).queryItems(QUrl::FullyDecoded))
-        options << key + QLatin1Char('=') + value;
-    db.setConnectOptions(options.join(QLatin1Char(';')));
+    if (const std::optional<QString> conninfo = server::connectionString(url, error))
+        db.setConnectOptions(*conninfo);
     return db;
 }
 
@@ -148,6 +138,7 @@ std::optional<Database> Database::open(const Location &where, const QString &con
 {
     Database store;
     store.m_name = connectionName;
+    QString why;
     if (where.postgresUrl.isEmpty()) {
         store.m_file = absolute(where.sqliteFile);
         store.m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
@@ -155,13 +146,13 @@ std::optional<Database> Database::open(const Location &where, const QString &con
         // The game and the adults' view may use the file at once.
         store.m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
     } else {
-        store.m_db = openServer(where.postgresUrl, connectionName);
+        store.m_db = openServer(where.postgresUrl, connectionName, &why);
     }
-    QString why;
-    if (!store.m_db.open())
+    if (why.isEmpty() && !store.m_db.open())
         why =
             QStringLiteral("La base %1 ne s'ouvre pas : %2")
-                .arg(where.postgresUrl.isEmpty() ? where.sqliteFile : where.postgresUrl, store.m_db.lastError().text());
+                .arg(where.postgresUrl.isEmpty() ? where.sqliteFile : server::describe(where.postgresUrl),
+                     store.m_db.lastError().text());
     if (why.isEmpty() && !store.m_file.isEmpty()) {
         // WAL: a write is one append, and a killed game loses only what it had not committed.
         run(store.m_db, QStringLiteral("PRAGMA journal_mode=WAL"));

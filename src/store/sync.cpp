@@ -4,6 +4,7 @@
 
 #include "sync.h"
 
+#include "database.h"
 #include "schema.h"
 #include "server.h"
 
@@ -15,19 +16,21 @@
 #include <QThread>
 #include <QTimer>
 #include <QVariant>
+#include <atomic>
 #include <vector>
 
 namespace store {
 
 namespace {
 
-const QStringList answerColumns{
-    QStringLiteral("id"),         QStringLiteral("round_id"),   QStringLiteral("child_id"),  QStringLiteral("mode"),
-    QStringLiteral("game"),       QStringLiteral("level"),      QStringLiteral("instrument"), QStringLiteral("answer"),
-    QStringLiteral("correct"),    QStringLiteral("first_try"),  QStringLiteral("at_ms"),     QStringLiteral("elapsed_ms")};
-const QStringList roundColumns{QStringLiteral("id"),          QStringLiteral("child_id"),   QStringLiteral("game"),
-                               QStringLiteral("level"),       QStringLiteral("started_ms"), QStringLiteral("duration_ms"),
-                               QStringLiteral("outcome"),     QStringLiteral("points")};
+// An answer as sent: its round's UUID (the server numbers its rounds itself), then its own fields.
+const QStringList answerFields{QStringLiteral("round_id TEXT"),   QStringLiteral("seq INTEGER"),
+                               QStringLiteral("instrument TEXT"), QStringLiteral("answer TEXT"),
+                               QStringLiteral("correct INTEGER"), QStringLiteral("first_try INTEGER"),
+                               QStringLiteral("elapsed_ms INTEGER")};
+const QStringList roundColumns{QStringLiteral("id"),         QStringLiteral("child_id"),   QStringLiteral("mode"),
+                               QStringLiteral("game"),       QStringLiteral("level"),      QStringLiteral("started_ms"),
+                               QStringLiteral("duration_ms"), QStringLiteral("outcome"),   QStringLiteral("points")};
 
 // Rows per statement: one round trip carries many answers.
 constexpr int batchRows = 200;
@@ -79,36 +82,6 @@ Rows select(QSqlDatabase &db, const QString &sql, const QVariantList &values = {
     return rows;
 }
 
-// Adds the rows to the server's table; rows already there are left as they are.
-int insertNew(QSqlDatabase &server, const QString &table, const QStringList &columns, const Rows &rows)
-{
-    int added = 0;
-    for (size_t start = 0; start < rows.size(); start += batchRows) {
-        const int count = int(std::min<size_t>(batchRows, rows.size() - start));
-        QSqlQuery query = prepared(server, QStringLiteral("INSERT INTO %1(%2) VALUES %3 ON CONFLICT DO NOTHING")
-                                               .arg(table, columns.join(u','), placeholders(columns.size(), count)));
-        for (int r = 0; r < count; ++r)
-            for (const QVariant &value : rows[start + r])
-                query.addBindValue(value);
-        run(query);
-        added += std::max(0, query.numRowsAffected());
-    }
-    return added;
-}
-
-void markSent(QSqlDatabase &local, const QString &table, const Rows &rows, qint64 nowMs)
-{
-    for (size_t start = 0; start < rows.size(); start += batchRows) {
-        const int count = int(std::min<size_t>(batchRows, rows.size() - start));
-        QSqlQuery query = prepared(local, QStringLiteral("UPDATE %1 SET sent_ms = ? WHERE id IN (%2)")
-                                              .arg(table, QStringList(count, QStringLiteral("?")).join(u',')));
-        query.addBindValue(nowMs);
-        for (int r = 0; r < count; ++r)
-            query.addBindValue(rows[start + r].front());
-        run(query);
-    }
-}
-
 void begin(QSqlDatabase &db)
 {
     if (!db.transaction())
@@ -121,23 +94,90 @@ void commit(QSqlDatabase &db)
         throw Failure{db.lastError().text().trimmed()};
 }
 
-// Sends one table's unsent rows, a batch at a time: the server commits, then the rows are marked.
-int sendTable(QSqlDatabase &local, QSqlDatabase &server, const QString &table, const QStringList &columns,
-              const QString &which, const QVariantList &values, qint64 nowMs)
+// The rounds not sent yet: added to the server, then given their outcome and length. A round
+// still being played stays unsent, and goes again with its outcome.
+int sendRounds(QSqlDatabase &local, QSqlDatabase &server, qint64 nowMs)
+{
+    const Rows rows = select(local, QStringLiteral("SELECT %1 FROM rounds WHERE sent_ms IS NULL ORDER BY n")
+                                        .arg(roundColumns.join(u',')));
+    if (rows.empty())
+        return 0;
+    int added = 0;
+    begin(server);
+    for (size_t start = 0; start < rows.size(); start += batchRows) {
+        const int count = int(std::min<size_t>(batchRows, rows.size() - start));
+        QSqlQuery insert = prepared(server, QStringLiteral("INSERT INTO rounds(%1) VALUES %2 ON CONFLICT DO NOTHING")
+                                                .arg(roundColumns.join(u','), placeholders(roundColumns.size(), count)));
+        for (int r = 0; r < count; ++r)
+            for (const QVariant &value : rows[start + r])
+                insert.addBindValue(value);
+        run(insert);
+        added += std::max(0, insert.numRowsAffected());
+    }
+    QSqlQuery end = prepared(server, QStringLiteral("UPDATE rounds SET duration_ms = ?, outcome = ?, points = ? WHERE id = ?"));
+    for (const auto &row : rows)
+        if (!row[7].toString().isEmpty()) {
+            end.addBindValue(row[6]);
+            end.addBindValue(row[7]);
+            end.addBindValue(row[8]);
+            end.addBindValue(row[0]);
+            run(end);
+        }
+    commit(server);
+    begin(local);
+    QSqlQuery mark = prepared(local, QStringLiteral("UPDATE rounds SET sent_ms = ? WHERE id = ?"));
+    for (const auto &row : rows)
+        if (!row[7].toString().isEmpty() || row[5].toLongLong() < nowMs - staleRoundMs) {
+            mark.addBindValue(nowMs);
+            mark.addBindValue(row[0]);
+            run(mark);
+        }
+    commit(local);
+    return added;
+}
+
+// The answers not sent yet, a thousand at a time: the server commits them, then they are marked.
+int sendAnswers(QSqlDatabase &local, QSqlDatabase &server, qint64 nowMs)
 {
     int sent = 0;
     for (;;) {
-        const Rows rows = select(local,
-                                 QStringLiteral("SELECT %1 FROM %2 WHERE sent_ms IS NULL%3 ORDER BY id LIMIT 1000")
-                                     .arg(columns.join(u','), table, which),
-                                 values);
+        const Rows rows = select(local, QStringLiteral("SELECT r.id, a.seq, a.instrument, a.answer, a.correct,"
+                                                       " a.first_try, a.elapsed_ms, a.round FROM answers a"
+                                                       " JOIN rounds r ON r.n = a.round WHERE a.sent_ms IS NULL"
+                                                       " ORDER BY a.round, a.seq LIMIT 1000"));
         if (rows.empty())
             return sent;
+        QStringList casts, names;
+        for (const QString &field : answerFields) {
+            const QStringList parts = field.split(u' ');
+            casts << QStringLiteral("CAST(? AS %1)").arg(parts[1]);
+            names << parts[0];
+        }
+        const QString row = u'(' + casts.join(u',') + u')';
         begin(server);
-        sent += insertNew(server, table, columns, rows);
+        for (size_t start = 0; start < rows.size(); start += batchRows) {
+            const int count = int(std::min<size_t>(batchRows, rows.size() - start));
+            QSqlQuery insert = prepared(
+                server, QStringLiteral("INSERT INTO answers(round, seq, instrument, answer, correct, first_try, elapsed_ms)"
+                                       " SELECT r.n, v.seq, v.instrument, v.answer, v.correct, v.first_try, v.elapsed_ms"
+                                       " FROM (VALUES %1) AS v(%2) JOIN rounds r ON r.id = v.round_id"
+                                       " ON CONFLICT DO NOTHING")
+                            .arg(QStringList(count, row).join(u','), names.join(u',')));
+            for (int r = 0; r < count; ++r)
+                for (int c = 0; c < answerFields.size(); ++c)
+                    insert.addBindValue(rows[start + r][c]);
+            run(insert);
+            sent += std::max(0, insert.numRowsAffected());
+        }
         commit(server);
         begin(local);
-        markSent(local, table, rows, nowMs);
+        QSqlQuery mark = prepared(local, QStringLiteral("UPDATE answers SET sent_ms = ? WHERE round = ? AND seq = ?"));
+        for (const auto &r : rows) {
+            mark.addBindValue(nowMs);
+            mark.addBindValue(r[7]);
+            mark.addBindValue(r[1]);
+            run(mark);
+        }
         commit(local);
         if (rows.size() < 1000)
             return sent;
@@ -157,7 +197,8 @@ Pending pending(QSqlDatabase &local)
     Pending result;
     QSqlQuery query(local);
     query.setForwardOnly(true);
-    if (query.prepare(QStringLiteral("SELECT count(*), min(at_ms) FROM answers WHERE sent_ms IS NULL")) && query.exec()
+    if (query.prepare(QStringLiteral("SELECT count(*), min(r.started_ms + a.elapsed_ms) FROM answers a"
+                                     " JOIN rounds r ON r.n = a.round WHERE a.sent_ms IS NULL")) && query.exec()
         && query.next()) {
         result.answers = query.value(0).toInt();
         if (!query.value(1).isNull())
@@ -181,10 +222,9 @@ PassResult syncPass(QSqlDatabase &local, QSqlDatabase &server, std::map<QString,
             return result;
         }
 
-        result.answersSent = sendTable(local, server, QStringLiteral("answers"), answerColumns, {}, {}, nowMs);
-        result.roundsSent = sendTable(local, server, QStringLiteral("rounds"), roundColumns,
-                                      QStringLiteral(" AND (outcome <> '' OR started_ms < ?)"),
-                                      {nowMs - staleRoundMs}, nowMs);
+        // Rounds first: an answer finds its round on the server by the round's UUID.
+        result.roundsSent = sendRounds(local, server, nowMs);
+        result.answersSent = sendAnswers(local, server, nowMs);
 
         // The levels opened here, and the listening settings changed here, go up; a level is
         // never closed again by a computer that has not seen it opened.
@@ -311,9 +351,8 @@ public:
     }
     ~SyncWorker() override
     {
-        QSqlDatabase::database(m_localName, false).close();
+        m_local.reset();
         QSqlDatabase::database(m_serverName, false).close();
-        QSqlDatabase::removeDatabase(m_localName);
         QSqlDatabase::removeDatabase(m_serverName);
     }
 
@@ -329,17 +368,15 @@ public:
     void pass()
     {
         PassResult result;
-        if (!QSqlDatabase::contains(m_localName)) {
-            QSqlDatabase local = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_localName);
-            local.setDatabaseName(m_localFile);
-            local.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        }
-        QSqlDatabase local = QSqlDatabase::database(m_localName, false);
-        if (!local.isOpen() && !local.open()) {
-            result.error = local.lastError().text();
+        // The local store is made (or upgraded) here when the computer has none yet: with a
+        // server, the class list comes into it.
+        if (!m_local)
+            m_local = Database::open({m_localFile, {}}, m_localName, &result.error);
+        if (!m_local) {
             emitResult(result);
             return;
         }
+        QSqlDatabase &local = m_local->sql();
         QSqlDatabase server = QSqlDatabase::database(m_serverName, false);
         if (!server.isOpen()) {
             QSqlDatabase::removeDatabase(m_serverName);
@@ -370,11 +407,28 @@ private:
     QString m_serverName;
     QTimer *m_timer = nullptr;
     std::map<QString, int> m_pulled;
+    std::optional<Database> m_local;
 };
+
+namespace {
+std::atomic<Sync *> currentSync{nullptr};
+} // namespace
+
+Sync *Sync::current()
+{
+    return currentSync.load();
+}
+
+void roundEnded()
+{
+    if (Sync *sync = currentSync.load())
+        sync->sendSoon();
+}
 
 Sync::Sync(const QString &localFile, const QString &base, QObject *parent)
     : QObject(parent)
 {
+    currentSync.store(this);
     qRegisterMetaType<store::PassResult>();
     connect(this, &Sync::passed, this, &Sync::takeResult);
     m_thread = new QThread;
@@ -390,6 +444,8 @@ Sync::Sync(const QString &localFile, const QString &base, QObject *parent)
 
 Sync::~Sync()
 {
+    Sync *self = this;
+    currentSync.compare_exchange_strong(self, nullptr);
     m_thread->quit();
     if (m_thread->wait(2000)) {
         delete m_thread;

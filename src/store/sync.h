@@ -44,12 +44,15 @@ struct PassResult {
     QString error;
 };
 
-// One pass over two open connections on the calling thread. A round is sent once it has ended,
-// or once it is 6 hours old (a game that was killed never ends its round).
+// One pass over two open connections on the calling thread. A round is sent when it starts and
+// again when it ends; one left without an end for 6 hours (a killed game) is sent no more.
 // `pulled` remembers each child's listening setting as last fetched, so that a change made here
 // is sent rather than overwritten.
 PassResult syncPass(QSqlDatabase &local, QSqlDatabase &server, std::map<QString, int> *pulled = nullptr,
                     qint64 nowMs = QDateTime::currentMSecsSinceEpoch());
+
+// Called by the store's thread once a round's end is written: the sender, if any, sends now.
+void roundEnded();
 
 // The game's sender: a thread of its own with its own two connections, a pass every 30 s and
 // one when a round ends. Nothing here ever waits on the server on the caller's thread.
@@ -67,6 +70,8 @@ public:
 
     // A round has ended: send now. Safe from any thread.
     void sendSoon();
+    // The game's sender, when the computer has a server.
+    static Sync *current();
 
     ServerState state() const { return m_state; }
     const QString &lastError() const { return m_error; }

@@ -41,7 +41,9 @@ void TestPostgresRoles::initTestCase()
         "INSERT INTO classes VALUES ('c1', 'CE2 B', 1);"
         "INSERT INTO children(id, class_id, first_name, picture, hears_found, created_ms)"
         " VALUES ('e1', 'c1', 'Léa', 'violon', 0, 1);"
-        "INSERT INTO answers VALUES ('a0', 'r0', 'e1', 'vue', 'cordes', 1, 'violon', 'alto', 0, 1, 5, 5, NULL);");
+        "INSERT INTO rounds(id, child_id, mode, game, level, started_ms) VALUES ('r0', 'e1', 'vue', 'cordes', 1, 5);"
+        "INSERT INTO answers(round, seq, instrument, answer, correct, first_try, elapsed_ms)"
+        " SELECT n, 1, 'violon', 'alto', 0, 1, 5 FROM rounds;");
     QVERIFY2(m_server.psql(QStringLiteral("ecole"), fill, nullptr, QStringLiteral("calivento_suivi")),
              qPrintable(m_server.error()));
 }
@@ -65,29 +67,31 @@ void TestPostgresRoles::rights_data()
     const QString poste = QStringLiteral("calivento_poste");
     const QString suivi = QStringLiteral("calivento_suivi");
     const QString answer = QStringLiteral(
-        "INSERT INTO answers(id, round_id, child_id, mode, game, level, instrument, answer, correct, first_try,"
-        " at_ms, elapsed_ms) VALUES ('%1', 'r1', 'e1', 'vue', 'cordes', 1, 'violon', 'alto', 0, 1, 10, 10) ");
+        "INSERT INTO answers(round, seq, instrument, answer, correct, first_try, elapsed_ms)"
+        " SELECT n, 1, 'violon', 'alto', 0, 1, 10 FROM rounds WHERE id = 'r1' ON CONFLICT ");
     const QString round = QStringLiteral(
-        "INSERT INTO rounds(id, child_id, game, level, started_ms, duration_ms, outcome, points)"
-        " VALUES ('r1', 'e1', 'cordes', 1, 10, 9000, 'gagné', 3) ON CONFLICT ");
+        "INSERT INTO rounds(id, child_id, mode, game, level, started_ms) VALUES ('r1', 'e1', 'vue', 'cordes', 1, 10)"
+        " ON CONFLICT DO NOTHING");
 
     QTest::newRow("poste reads no answer") << poste << QStringLiteral("SELECT * FROM answers") << false;
     QTest::newRow("poste counts no answer") << poste << QStringLiteral("SELECT count(*) FROM answers") << false;
-    QTest::newRow("poste adds an answer") << poste << answer.arg(u"a1") + QStringLiteral("ON CONFLICT DO NOTHING")
-                                          << true;
-    QTest::newRow("poste sends the answer again") << poste << answer.arg(u"a1") + QStringLiteral("ON CONFLICT DO NOTHING")
-                                          << true;
+    QTest::newRow("poste reads no answer row") << poste << QStringLiteral("SELECT * FROM answer_rows") << false;
+    QTest::newRow("poste starts a round") << poste << round << true;
+    QTest::newRow("poste sends it again") << poste << round << true;
+    QTest::newRow("poste adds an answer") << poste << answer + QStringLiteral("DO NOTHING") << true;
+    QTest::newRow("poste sends the answer again") << poste << answer + QStringLiteral("DO NOTHING") << true;
     QTest::newRow("poste rewrites no answer")
-        << poste << answer.arg(u"a1") + QStringLiteral("ON CONFLICT (id) DO UPDATE SET answer = excluded.answer")
-        << false;
+        << poste << answer + QStringLiteral("(round, seq) DO UPDATE SET answer = excluded.answer") << false;
     QTest::newRow("poste changes no answer") << poste << QStringLiteral("UPDATE answers SET correct = 1") << false;
     QTest::newRow("poste erases no answer") << poste << QStringLiteral("DELETE FROM answers") << false;
-    QTest::newRow("poste adds a round") << poste << round + QStringLiteral("DO NOTHING") << true;
-    QTest::newRow("poste sends it again") << poste << round + QStringLiteral("DO NOTHING") << true;
-    QTest::newRow("poste rewrites no round")
-        << poste << round + QStringLiteral("(id) DO UPDATE SET outcome = excluded.outcome") << false;
+    QTest::newRow("poste ends the round")
+        << poste << QStringLiteral("UPDATE rounds SET duration_ms = 9000, outcome = 'gagné', points = 3 WHERE id = 'r1'")
+        << true;
     QTest::newRow("poste reads no outcome") << poste << QStringLiteral("SELECT outcome FROM rounds") << false;
-    QTest::newRow("poste reads the class") << poste << QStringLiteral("SELECT c.name, e.first_name FROM classes c JOIN children e ON e.class_id = c.id") << true;
+    QTest::newRow("poste erases no round") << poste << QStringLiteral("DELETE FROM rounds") << false;
+    QTest::newRow("poste reads the class")
+        << poste << QStringLiteral("SELECT c.name, e.first_name FROM classes c JOIN children e ON e.class_id = c.id")
+        << true;
     QTest::newRow("poste adds no child")
         << poste << QStringLiteral("INSERT INTO children VALUES ('e2', 'c1', 'Zoé', 'cor', 0, 1)") << false;
     QTest::newRow("poste renames no child") << poste << QStringLiteral("UPDATE children SET first_name = 'X'") << false;
@@ -96,16 +100,16 @@ void TestPostgresRoles::rights_data()
     QTest::newRow("poste opens a level")
         << poste
         << QStringLiteral("INSERT INTO levels VALUES ('e1', 'cordes', 2) ON CONFLICT (child_id, game) DO UPDATE SET"
-                          " open_levels = CASE WHEN excluded.open_levels > levels.open_levels"
-                          " THEN excluded.open_levels ELSE levels.open_levels END")
+                          " open_levels = excluded.open_levels WHERE levels.open_levels < excluded.open_levels")
         << true;
     QTest::newRow("poste writes a setting")
-        << poste << QStringLiteral("INSERT INTO settings VALUES ('k', 'v') ON CONFLICT (key) DO UPDATE SET value = excluded.value")
+        << poste
+        << QStringLiteral("INSERT INTO settings VALUES ('k', 'v') ON CONFLICT (key) DO UPDATE SET value = excluded.value")
         << true;
     QTest::newRow("poste upgrades nothing") << poste << QStringLiteral("ALTER TABLE answers ADD COLUMN x INTEGER") << false;
     QTest::newRow("suivi reads the answers") << suivi << QStringLiteral("SELECT * FROM answers") << true;
-    QTest::newRow("suivi upgrades") << suivi << QStringLiteral("CREATE INDEX IF NOT EXISTS x ON answers(game)") << true;
-    QTest::newRow("suivi erases a child's answers") << suivi << QStringLiteral("DELETE FROM answers WHERE child_id = 'none'")
+    QTest::newRow("suivi upgrades") << suivi << QStringLiteral("CREATE INDEX IF NOT EXISTS x ON answers(instrument)") << true;
+    QTest::newRow("suivi erases a child's answers") << suivi << QStringLiteral("DELETE FROM answers WHERE round = -1")
                                                     << true;
 }
 
@@ -126,7 +130,7 @@ void TestPostgresRoles::answersAreKeptOnce()
 {
     QString out;
     QVERIFY(m_server.psql(QStringLiteral("ecole"),
-                          QStringLiteral("SELECT (SELECT count(*) FROM answers WHERE id = 'a1'),"
+                          QStringLiteral("SELECT (SELECT count(*) FROM answer_rows WHERE round_id = 'r1'),"
                                          " (SELECT outcome || duration_ms FROM rounds WHERE id = 'r1'),"
                                          " (SELECT open_levels FROM levels WHERE child_id = 'e1')"),
                           &out, QStringLiteral("calivento_suivi")));
