@@ -217,7 +217,9 @@ bool Database::upgrade(int upTo, QString *error)
         m_db.transaction();
         bool ok = true;
         for (const QString &statement : steps[version]) {
-            QSqlQuery query = run(m_db, statement);
+            // Not prepared: PostgreSQL prepares no CREATE or ALTER, and these take no values.
+            QSqlQuery query(m_db);
+            query.exec(statement);
             if (query.lastError().isValid()) {
                 ok = false;
                 if (error)

@@ -324,7 +324,8 @@ PassResult syncPass(QSqlDatabase &local, QSqlDatabase &server, std::map<QString,
         result.error = failure.text;
         // A connection the server dropped is opened afresh on the next pass.
         QSqlQuery alive(server);
-        result.state = alive.exec(QStringLiteral("SELECT 1")) ? ServerState::Connected : ServerState::Unreachable;
+        result.state = server.isOpen() && alive.exec(QStringLiteral("SELECT 1")) ? ServerState::Connected
+                                                                                  : ServerState::Unreachable;
     }
     return result;
 }
@@ -379,6 +380,7 @@ public:
         QSqlDatabase &local = m_local->sql();
         QSqlDatabase server = QSqlDatabase::database(m_serverName, false);
         if (!server.isOpen()) {
+            server = QSqlDatabase();
             QSqlDatabase::removeDatabase(m_serverName);
             QString error;
             if (!server::open(m_base, m_serverName, &error)) {
