@@ -2,12 +2,13 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "app/commands.h"
 #include "app/forms/accessibility.h"
 #include "app/forms/screens.h"
 #include "app/platform/sound_engine.h"
 #include "app/startup.h"
 #include "screens/loading/form_chargement.h"
-#include "store/database.h"
+#include "store/player.h"
 #include "store/server.h"
 #include "store/sync.h"
 
@@ -39,6 +40,8 @@ int run(int argc, char *argv[], const startup::Parsed &parsed)
     forms::get<Form_chargement>().Show();
     const int status = QApplication::exec();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // A round left mid-way is kept as abandoned, and what was posted reaches the disk.
+    store::Player::current().close();
     return status;
 }
 
@@ -50,9 +53,9 @@ int main(int argc, char *argv[])
     if (parsed.exitStatus)
         return startup::report(parsed);
     store::server::setCommandLineBase(parsed.options.base);
-    if (!parsed.options.exportPoste.isEmpty() || !parsed.options.importFile.isEmpty()) {
+    if (commands::asked(parsed.options)) {
         QCoreApplication app(argc, argv);
-        return startup::carryByHand(parsed.options);
+        return commands::run(parsed.options);
     }
     // The application object and the sound engine's device side are gone when run() returns.
     platform::endProcess(run(argc, argv, parsed));

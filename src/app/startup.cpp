@@ -4,10 +4,6 @@
 
 #include "startup.h"
 
-#include "store/carry.h"
-#include "store/database.h"
-#include "store/server.h"
-
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -113,11 +109,24 @@ Parsed parse(const QStringList &arguments)
                                         QStringLiteral("Ajoute les résultats de FICHIER.calivento à ce poste, ou à la "
                                                        "base de l'école avec --base."),
                                         QStringLiteral("FICHIER"));
+    const QCommandLineOption exporter(QStringLiteral("exporter"),
+                                      QStringLiteral("Écrit toutes les réponses gardées dans ce fichier CSV, sans fenêtre."),
+                                      QStringLiteral("FICHIER.csv"));
+    const QCommandLineOption addChildren(
+        QStringLiteral("ajouter-enfants"),
+        QStringLiteral("Ajoute les prénoms de ce fichier (un par ligne, ou la première colonne d'un CSV), sans fenêtre."),
+        QStringLiteral("FICHIER"));
+    const QCommandLineOption inClass(QStringLiteral("classe"),
+                                     QStringLiteral("La classe où les ajouter (« Ma classe » sinon)."),
+                                     QStringLiteral("NOM"));
     parser.addOption(help);
     parser.addOption(large);
-    parser.addOption(base);
+    parser.addOption(exporter);
+    parser.addOption(addChildren);
+    parser.addOption(inClass);
     parser.addOption(exportPoste);
     parser.addOption(importFile);
+    parser.addOption(base);
     for (const char *name : qtOptionsWithValue)
         parser.addOption(hidden(name, true));
     for (const char *name : qtFlags)
@@ -144,31 +153,18 @@ Parsed parse(const QStringList &arguments)
             QStringLiteral("%1 : argument inattendu : %2").arg(program, parser.positionalArguments().constFirst());
         parsed.message += tryHelp;
         parsed.exitStatus = 2;
+    } else if (parser.isSet(inClass) && !parser.isSet(addChildren)) {
+        parsed.message = QStringLiteral("%1 : --classe va avec --ajouter-enfants").arg(program) + tryHelp;
+        parsed.exitStatus = 2;
     }
     parsed.options.grandEcran = parser.isSet(large);
     parsed.options.base = parser.value(base);
     parsed.options.exportPoste = parser.value(exportPoste);
     parsed.options.importFile = parser.value(importFile);
+    parsed.options.exporter = parser.value(exporter);
+    parsed.options.ajouterEnfants = parser.value(addChildren);
+    parsed.options.classe = parser.value(inClass);
     return parsed;
-}
-
-int carryByHand(const Options &options)
-{
-    store::carry::Outcome outcome;
-    if (!options.exportPoste.isEmpty()) {
-        outcome = store::carry::exportStore(store::defaultSqliteFile(), options.exportPoste);
-    } else {
-        const QString base = store::server::configured();
-        QString error;
-        std::optional<store::Database> db =
-            store::Database::open({store::defaultSqliteFile(), base}, QStringLiteral("calivento-importer"), &error);
-        if (db)
-            outcome = store::carry::importInto(db->sql(), options.importFile);
-        else
-            outcome.message = error;
-    }
-    std::fputs((outcome.message + u'\n').toLocal8Bit().constData(), outcome.ok ? stdout : stderr);
-    return outcome.ok ? 0 : 1;
 }
 
 int report(const Parsed &parsed)

@@ -19,11 +19,10 @@ struct Options {
     QString base;            // --base: the school's server, over the system-wide setting
     QString exportPoste;     // --exporter-poste FICHIER.calivento
     QString importFile;      // --importer FICHIER.calivento
+    QString exporter;        // every answer kept, to this CSV file
+    QString ajouterEnfants;  // a list of first names to add
+    QString classe;          // the class they go into
 };
-
-// --exporter-poste and --importer, without a window: prints what was done or why not, and
-// returns the exit status (0, or 1).
-int carryByHand(const Options &options);
 
 // The command line read: either options to run with, or a text to print and an exit status
 // (0 after --help, 2 after a mistake).

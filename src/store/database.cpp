@@ -9,13 +9,14 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QSettings>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QUuid>
-#include <atomic>
 
 namespace store {
 
@@ -65,11 +66,17 @@ QSqlDatabase openServer(const QString &url, const QString &connectionName, QStri
     return db;
 }
 
-// Says once on the terminal that results are not kept, and notes since when for the adults' view.
+// Says once a run on the terminal that results are not kept, and notes since when for the adults' view.
 void noteKept(const QString &file, bool ok, const QString &what, std::optional<bool> &noted)
 {
-    static std::atomic_bool said = false;
-    if (!ok && !said.exchange(true))
+    static QMutex mutex;
+    static QHash<QString, bool> told;
+    bool first = false;
+    if (!ok) {
+        const QMutexLocker lock(&mutex);
+        first = !std::exchange(told[file], true);
+    }
+    if (first)
         qWarning("Calivento : les résultats ne peuvent pas être gardés dans %s (%s). Le jeu continue sans eux.",
                  qPrintable(file), qPrintable(what));
     // The note changes only when the store starts or stops failing.

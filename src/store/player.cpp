@@ -113,6 +113,16 @@ bool Player::raiseLevels(const QString &progressFile, int open)
     return true;
 }
 
+std::map<QString, int> Player::levelsInFiles() const
+{
+    std::map<QString, int> levels;
+    const progress::Store files(m_folder);
+    for (const auto &[file, key] : keys)
+        if (const int open = files.read(QLatin1String(file)).value_or(1); open > 1)
+            levels[QLatin1String(key)] = open;
+    return levels;
+}
+
 bool Player::hearsFoundInstrument()
 {
     return m_child ? m_child->hearsFoundInstrument : store::hearsFoundInstrument(m_folder);

@@ -47,6 +47,10 @@ public:
     // Opens levels up to open (the listening game's own rule decides when), never closing any.
     bool raiseLevels(const QString &progressFile, int open);
 
+    // The progress of play without a child, by game key, for "Reprendre la progression
+    // actuelle" when the first child is made: only what is above level 1.
+    std::map<QString, int> levelsInFiles() const;
+
     // "Entendre l'instrument trouvé dans les jeux".
     bool hearsFoundInstrument();
     bool setHearsFoundInstrument(bool on); // false when it could not be kept: it holds all the same
