@@ -11,6 +11,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-image-formats-plugins qt6-charts-dev
+  libqt6opengl6-dev
   libqt6sql6-sqlite libqt6sql6-psql
   libvorbis-dev libpulse-dev pkg-config fonts-liberation xdg-utils
 )

@@ -11,6 +11,7 @@
 #include "store/player.h"
 #include "store/server.h"
 #include "store/sync.h"
+#include "suivi/window.h"
 
 #include <QApplication>
 #include <memory>
@@ -37,7 +38,10 @@ int run(int argc, char *argv[], const startup::Parsed &parsed)
         sync = std::make_unique<store::Sync>(store::defaultSqliteFile(), base);
 
     forms::installAccessibility();
-    forms::get<Form_chargement>().Show();
+    if (parsed.options.suivi)
+        suivi::open();
+    else
+        forms::get<Form_chargement>().Show();
     const int status = QApplication::exec();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     // A round left mid-way is kept as abandoned, and what was posted reaches the disk.
@@ -56,6 +60,10 @@ int main(int argc, char *argv[])
     if (commands::asked(parsed.options)) {
         QCoreApplication app(argc, argv);
         return commands::run(parsed.options);
+    }
+    if (parsed.options.oublierCode) {
+        QCoreApplication app(argc, argv);
+        return suivi::forgetCode();
     }
     // The application object and the sound engine's device side are gone when run() returns.
     platform::endProcess(run(argc, argv, parsed));

@@ -109,6 +109,10 @@ Parsed parse(const QStringList &arguments)
                                         QStringLiteral("Ajoute les résultats de FICHIER.calivento à ce poste, ou à la "
                                                        "base de l'école avec --base."),
                                         QStringLiteral("FICHIER"));
+    const QCommandLineOption suivi(QStringLiteral("suivi"),
+                                   QStringLiteral("Ouvre le suivi des enfants (pour les adultes)."));
+    const QCommandLineOption forget(QStringLiteral("oublier-code"),
+                                    QStringLiteral("Oublie le code d'accès du suivi des enfants, puis quitte."));
     const QCommandLineOption exporter(QStringLiteral("exporter"),
                                       QStringLiteral("Écrit toutes les réponses gardées dans ce fichier CSV, sans fenêtre."),
                                       QStringLiteral("FICHIER.csv"));
@@ -121,6 +125,8 @@ Parsed parse(const QStringList &arguments)
                                      QStringLiteral("NOM"));
     parser.addOption(help);
     parser.addOption(large);
+    parser.addOption(suivi);
+    parser.addOption(forget);
     parser.addOption(exporter);
     parser.addOption(addChildren);
     parser.addOption(inClass);
@@ -161,6 +167,8 @@ Parsed parse(const QStringList &arguments)
     parsed.options.base = parser.value(base);
     parsed.options.exportPoste = parser.value(exportPoste);
     parsed.options.importFile = parser.value(importFile);
+    parsed.options.suivi = parser.isSet(suivi);
+    parsed.options.oublierCode = parser.isSet(forget);
     parsed.options.exporter = parser.value(exporter);
     parsed.options.ajouterEnfants = parser.value(addChildren);
     parsed.options.classe = parser.value(inClass);

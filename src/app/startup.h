@@ -19,6 +19,8 @@ struct Options {
     QString base;            // --base: the school's server, over the system-wide setting
     QString exportPoste;     // --exporter-poste FICHIER.calivento
     QString importFile;      // --importer FICHIER.calivento
+    bool suivi = false;      // the adults' view instead of the game
+    bool oublierCode = false; // forget the adults' view's access code, then exit
     QString exporter;        // every answer kept, to this CSV file
     QString ajouterEnfants;  // a list of first names to add
     QString classe;          // the class they go into

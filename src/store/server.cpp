@@ -42,11 +42,21 @@ QString configured()
 {
     if (!commandLineBase().isEmpty())
         return commandLineBase();
-    const QSettings system(QSettings::SystemScope, QStringLiteral("calivento"), QStringLiteral("calivento"));
-    return system.value(QStringLiteral("base")).toString().trimmed();
+    // The account's own setting (made in "Suivi des enfants"), else the system-wide one.
+    const QSettings settings(QSettings::UserScope, QStringLiteral("calivento"), QStringLiteral("calivento"));
+    return settings.value(QStringLiteral("base")).toString().trimmed();
 }
 
 void setCommandLineBase(const QString &base) { commandLineBase() = base.trimmed(); }
+
+void saveForThisAccount(const QString &base)
+{
+    QSettings settings(QSettings::UserScope, QStringLiteral("calivento"), QStringLiteral("calivento"));
+    if (base.trimmed().isEmpty())
+        settings.remove(QStringLiteral("base"));
+    else
+        settings.setValue(QStringLiteral("base"), base.trimmed());
+}
 
 std::optional<QString> connectionString(const QString &base, QString *error)
 {

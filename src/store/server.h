@@ -12,11 +12,14 @@
 // never in the game's hands: libpq reads it from ~/.pgpass, PGPASSFILE or the service file.
 namespace store::server {
 
-// The server named for this run: --base when given, else the administrator's system-wide
-// setting ("base" in Calivento's system-scope QSettings); empty when the computer has none.
+// The server named for this run: --base when given, else this account's setting, else the
+// administrator's system-wide one ("base" in QSettings "calivento/calivento", e.g.
+// /etc/xdg/calivento/calivento.conf); empty when the computer has none.
 QString configured();
-// Set by the command line's --base; it outranks the system-wide setting.
+// Set by the command line's --base; it outranks both settings.
 void setCommandLineBase(const QString &base);
+// The address chosen in "Suivi des enfants" for this account; empty goes back to the system's.
+void saveForThisAccount(const QString &base);
 
 // A libpq connection string from what an adult or a script wrote: "postgresql://..." (host,
 // port, database, user, and libpq's own parameters after "?"), "service=name", or
