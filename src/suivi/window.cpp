@@ -4,6 +4,7 @@
 
 #include "window.h"
 
+#include "base_ecole.h"
 #include "screens/game/catalogue.h"
 #include "store/csv.h"
 #include "store/database.h"
@@ -218,6 +219,9 @@ void Window::buildMain()
     m_tabs->addTab(buildClassTab(), QStringLiteral("La c&lasse"));
     m_tabs->addTab(buildChildTab(), QStringLiteral("Un en&fant"));
     m_tabs->addTab(buildConfusionsTab(), QStringLiteral("C&onfusions"));
+    auto *school = new BaseEcole(m_where.sqliteFile);
+    connect(school, &BaseEcole::said, this, &Window::said);
+    m_tabs->addTab(school, QStringLiteral("Base de l'é&cole"));
     layout->addWidget(m_tabs, 1);
     m_pages->addWidget(main);
 

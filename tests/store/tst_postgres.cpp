@@ -9,9 +9,12 @@
 #include "store/carry.h"
 #include "store/server.h"
 #include "store/sync.h"
+#include "suivi/base_ecole.h"
 #include "support/pg_server.h"
 
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSqlError>
 #include <QTemporaryDir>
@@ -31,7 +34,7 @@ using schoolfill::count;
 namespace {
 
 const QString poste = QStringLiteral("calivento_poste");
-const QString suivi = QStringLiteral("calivento_suivi");
+const QString suiviRole = QStringLiteral("calivento_suivi");
 
 // A TCP listener that takes connections and never says a word.
 class SilentServer
@@ -244,7 +247,7 @@ private slots:
         QString leaId;
         {
             std::optional<Database> teacher =
-                Database::open({{}, m_server.url(QStringLiteral("crash"), suivi)}, QStringLiteral("teacher"), &error);
+                Database::open({{}, m_server.url(QStringLiteral("crash"), suiviRole)}, QStringLiteral("teacher"), &error);
             QVERIFY2(teacher, qPrintable(error));
             const std::optional<Child> lea =
                 teacher->addChild({{}, teacher->classNamed(QStringLiteral("CM1"))->id, QStringLiteral("Léa"),
@@ -358,6 +361,56 @@ private slots:
         QVERIFY(closing.elapsed() < 2500);
     }
 
+    // "Base de l'école" says what the server is, and how many answers wait.
+    void panel_data()
+    {
+        QTest::addColumn<QString>("schema");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<bool>("upgrade");
+        QTest::newRow("same") << QString() << QStringLiteral("répond") << false;
+        QTest::newRow("newer") << QStringLiteral("99") << QStringLiteral("mettez le jeu à jour") << false;
+        QTest::newRow("older") << QStringLiteral("1") << QStringLiteral("plus ancienne") << true;
+    }
+    void panel()
+    {
+        QFETCH(QString, schema);
+        QFETCH(QString, state);
+        QFETCH(bool, upgrade);
+        const QString database = QStringLiteral("panneau") + schema;
+        QVERIFY2(script(database), qPrintable(m_server.error()));
+        if (!schema.isEmpty())
+            QVERIFY(m_server.psql(database, QStringLiteral("UPDATE meta SET value = '%1'").arg(schema)));
+        const QString localFile = m_dir.filePath(database + QStringLiteral(".sqlite"));
+        {
+            std::optional<Database> local = Database::open({localFile, {}}, QStringLiteral("panel"));
+            QVERIFY(local);
+            QVERIFY(schoolfill::play(*local, newUuid(), 1, 3));
+        }
+        server::setCommandLineBase(m_server.url(database, suiviRole));
+        suivi::BaseEcole page(localFile);
+        QSignalSpy refreshed(&page, &suivi::BaseEcole::refreshed);
+        QTRY_VERIFY_WITH_TIMEOUT(!refreshed.isEmpty(), 10000);
+        const auto *said = page.findChild<QLabel *>(QStringLiteral("base_etat"));
+        QVERIFY2(said->text().contains(state), qPrintable(said->text()));
+        const auto *waiting = page.findChild<QLabel *>(QStringLiteral("base_en_attente"));
+        QTRY_VERIFY(waiting->text().startsWith(QStringLiteral("3 réponses attendent d'être envoyées, depuis le ")));
+        auto *button = page.findChild<QPushButton *>(QStringLiteral("base_mettre_a_jour"));
+        QCOMPARE(button->isVisibleTo(&page), upgrade);
+        if (upgrade) {
+            // The version-1 tables lack what version 2 adds: "Suivi des enfants" upgrades them.
+            QVERIFY(m_server.psql(database, QStringLiteral("ALTER TABLE answers DROP COLUMN sent_ms;"
+                                                           "ALTER TABLE rounds DROP COLUMN sent_ms")));
+            refreshed.clear();
+            button->click();
+            QTRY_VERIFY_WITH_TIMEOUT(refreshed.size() >= 1, 10000);
+            QVERIFY2(said->text().contains(QStringLiteral("répond")), qPrintable(said->text()));
+            QString version;
+            QVERIFY(m_server.psql(database, QStringLiteral("SELECT value FROM meta"), &version));
+            QCOMPARE(version, QString::number(schema::version));
+        }
+        server::setCommandLineBase({});
+    }
+
     // A computer's file imported into the server twice: the second time adds nothing.
     void importIntoServerTwice()
     {
@@ -375,7 +428,7 @@ private slots:
         QVERIFY2(script(QStringLiteral("importe")), qPrintable(m_server.error()));
         QString error;
         std::optional<Database> school =
-            Database::open({{}, m_server.url(QStringLiteral("importe"), suivi)}, QStringLiteral("school"), &error);
+            Database::open({{}, m_server.url(QStringLiteral("importe"), suiviRole)}, QStringLiteral("school"), &error);
         QVERIFY2(school, qPrintable(error));
         const carry::Outcome first = carry::importInto(school->sql(), file);
         QVERIFY2(first.ok, qPrintable(first.message));
@@ -389,5 +442,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPostgres)
+QTEST_MAIN(TestPostgres)
 #include "tst_postgres.moc"
