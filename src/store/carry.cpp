@@ -158,7 +158,8 @@ Outcome importInto(QSqlDatabase &target, const QString &file)
         while (classes.next()) {
             const QString id = classes.value(0).toString();
             const QString name = classes.value(1).toString();
-            QSqlQuery same = exec(target, QStringLiteral("SELECT id FROM classes WHERE lower(name) = lower(?)"), {name});
+            QSqlQuery same =
+                exec(target, QStringLiteral("SELECT id FROM classes WHERE lower(name) = lower(?)"), {name});
             if (same.next()) {
                 classOf[id] = same.value(0).toString();
                 continue;
@@ -174,17 +175,16 @@ Outcome importInto(QSqlDatabase &target, const QString &file)
                                                      " FROM children"));
         while (children.next()) {
             const QString id = children.value(0).toString();
-            const QString classId = classOf.count(children.value(1).toString())
-                                        ? classOf[children.value(1).toString()]
-                                        : children.value(1).toString();
+            const QString classId = classOf.count(children.value(1).toString()) ? classOf[children.value(1).toString()]
+                                                                                : children.value(1).toString();
             QSqlQuery byId = exec(target, QStringLiteral("SELECT id FROM children WHERE id = ?"), {id});
             if (byId.next()) {
                 childOf[id] = id;
                 continue;
             }
-            QSqlQuery byName =
-                exec(target, QStringLiteral("SELECT id FROM children WHERE class_id = ? AND lower(first_name) = lower(?)"),
-                     {classId, children.value(2)});
+            QSqlQuery byName = exec(
+                target, QStringLiteral("SELECT id FROM children WHERE class_id = ? AND lower(first_name) = lower(?)"),
+                {classId, children.value(2)});
             if (byName.next()) {
                 childOf[id] = byName.value(0).toString();
                 continue;
@@ -211,21 +211,23 @@ Outcome importInto(QSqlDatabase &target, const QString &file)
         QSqlQuery rounds = exec(in, QStringLiteral("SELECT id, child_id, mode, game, level, started_ms, duration_ms,"
                                                    " outcome, points FROM rounds"));
         while (rounds.next()) {
-            QSqlQuery added =
-                exec(target,
-                     QStringLiteral("INSERT INTO rounds(id, child_id, mode, game, level, started_ms, duration_ms, outcome,"
-                                    " points) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"),
-                     {rounds.value(0), child(rounds.value(1)), rounds.value(2), rounds.value(3), rounds.value(4),
-                      rounds.value(5), rounds.value(6), rounds.value(7), rounds.value(8)});
+            QSqlQuery added = exec(
+                target,
+                QStringLiteral("INSERT INTO rounds(id, child_id, mode, game, level, started_ms, duration_ms, outcome,"
+                               " points) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"),
+                {rounds.value(0), child(rounds.value(1)), rounds.value(2), rounds.value(3), rounds.value(4),
+                 rounds.value(5), rounds.value(6), rounds.value(7), rounds.value(8)});
             outcome.roundsAdded += std::max(0, added.numRowsAffected());
             // A round still in play when one computer's copy was made ends as the other copy says.
             if (!rounds.value(7).toString().isEmpty())
                 exec(target,
-                     QStringLiteral("UPDATE rounds SET duration_ms = ?, outcome = ?, points = ? WHERE id = ? AND outcome = ''"),
+                     QStringLiteral(
+                         "UPDATE rounds SET duration_ms = ?, outcome = ?, points = ? WHERE id = ? AND outcome = ''"),
                      {rounds.value(6), rounds.value(7), rounds.value(8), rounds.value(0)});
         }
-        QSqlQuery answers = exec(in, QStringLiteral("SELECT r.id, a.seq, a.instrument, a.answer, a.correct, a.first_try,"
-                                                    " a.elapsed_ms FROM answers a JOIN rounds r ON r.n = a.round"));
+        QSqlQuery answers =
+            exec(in, QStringLiteral("SELECT r.id, a.seq, a.instrument, a.answer, a.correct, a.first_try,"
+                                    " a.elapsed_ms FROM answers a JOIN rounds r ON r.n = a.round"));
         QSqlQuery add(target);
         // The casts tell PostgreSQL the types of values that are only selected.
         if (!add.prepare(QStringLiteral(
@@ -249,7 +251,8 @@ Outcome importInto(QSqlDatabase &target, const QString &file)
     } catch (const Failure &failure) {
         target.rollback();
         outcome = {};
-        outcome.message = QStringLiteral("« %1 » n'a pas pu être importé : %2").arg(named(file), failure.text.trimmed());
+        outcome.message =
+            QStringLiteral("« %1 » n'a pas pu être importé : %2").arg(named(file), failure.text.trimmed());
         return outcome;
     }
     outcome.ok = true;

@@ -32,9 +32,9 @@ bool namesKey(const QString &conninfo, const char *key)
     return conninfo.contains(QRegularExpression(QStringLiteral("(^|\\s)%1\\s*=").arg(QLatin1String(key))));
 }
 
-const QString passwordRefused = QStringLiteral(
-    "Le mot de passe de la base de l'école ne s'écrit pas ici : mettez-le dans ~/.pgpass "
-    "(ou le fichier nommé par PGPASSFILE, ou le fichier de services).");
+const QString passwordRefused =
+    QStringLiteral("Le mot de passe de la base de l'école ne s'écrit pas ici : mettez-le dans ~/.pgpass "
+                   "(ou le fichier nommé par PGPASSFILE, ou le fichier de services).");
 
 } // namespace
 
@@ -47,7 +47,10 @@ QString configured()
     return settings.value(QStringLiteral("base")).toString().trimmed();
 }
 
-void setCommandLineBase(const QString &base) { commandLineBase() = base.trimmed(); }
+void setCommandLineBase(const QString &base)
+{
+    commandLineBase() = base.trimmed();
+}
 
 void saveForThisAccount(const QString &base)
 {

@@ -24,13 +24,13 @@ namespace store {
 namespace {
 
 // An answer as sent: its round's UUID (the server numbers its rounds itself), then its own fields.
-const QStringList answerFields{QStringLiteral("round_id TEXT"),   QStringLiteral("seq INTEGER"),
-                               QStringLiteral("instrument TEXT"), QStringLiteral("answer TEXT"),
-                               QStringLiteral("correct INTEGER"), QStringLiteral("first_try INTEGER"),
+const QStringList answerFields{QStringLiteral("round_id TEXT"),     QStringLiteral("seq INTEGER"),
+                               QStringLiteral("instrument TEXT"),   QStringLiteral("answer TEXT"),
+                               QStringLiteral("correct INTEGER"),   QStringLiteral("first_try INTEGER"),
                                QStringLiteral("elapsed_ms INTEGER")};
-const QStringList roundColumns{QStringLiteral("id"),         QStringLiteral("child_id"),   QStringLiteral("mode"),
-                               QStringLiteral("game"),       QStringLiteral("level"),      QStringLiteral("started_ms"),
-                               QStringLiteral("duration_ms"), QStringLiteral("outcome"),   QStringLiteral("points")};
+const QStringList roundColumns{QStringLiteral("id"),          QStringLiteral("child_id"), QStringLiteral("mode"),
+                               QStringLiteral("game"),        QStringLiteral("level"),    QStringLiteral("started_ms"),
+                               QStringLiteral("duration_ms"), QStringLiteral("outcome"),  QStringLiteral("points")};
 
 // Rows per statement: one round trip carries many answers.
 constexpr int batchRows = 200;
@@ -98,23 +98,25 @@ void commit(QSqlDatabase &db)
 // still being played stays unsent, and goes again with its outcome.
 int sendRounds(QSqlDatabase &local, QSqlDatabase &server, qint64 nowMs)
 {
-    const Rows rows = select(local, QStringLiteral("SELECT %1 FROM rounds WHERE sent_ms IS NULL ORDER BY n")
-                                        .arg(roundColumns.join(u',')));
+    const Rows rows = select(
+        local, QStringLiteral("SELECT %1 FROM rounds WHERE sent_ms IS NULL ORDER BY n").arg(roundColumns.join(u',')));
     if (rows.empty())
         return 0;
     int added = 0;
     begin(server);
     for (size_t start = 0; start < rows.size(); start += batchRows) {
         const int count = int(std::min<size_t>(batchRows, rows.size() - start));
-        QSqlQuery insert = prepared(server, QStringLiteral("INSERT INTO rounds(%1) VALUES %2 ON CONFLICT DO NOTHING")
-                                                .arg(roundColumns.join(u','), placeholders(roundColumns.size(), count)));
+        QSqlQuery insert =
+            prepared(server, QStringLiteral("INSERT INTO rounds(%1) VALUES %2 ON CONFLICT DO NOTHING")
+                                 .arg(roundColumns.join(u','), placeholders(roundColumns.size(), count)));
         for (int r = 0; r < count; ++r)
             for (const QVariant &value : rows[start + r])
                 insert.addBindValue(value);
         run(insert);
         added += std::max(0, insert.numRowsAffected());
     }
-    QSqlQuery end = prepared(server, QStringLiteral("UPDATE rounds SET duration_ms = ?, outcome = ?, points = ? WHERE id = ?"));
+    QSqlQuery end =
+        prepared(server, QStringLiteral("UPDATE rounds SET duration_ms = ?, outcome = ?, points = ? WHERE id = ?"));
     for (const auto &row : rows)
         if (!row[7].toString().isEmpty()) {
             end.addBindValue(row[6]);
@@ -158,11 +160,12 @@ int sendAnswers(QSqlDatabase &local, QSqlDatabase &server, qint64 nowMs)
         for (size_t start = 0; start < rows.size(); start += batchRows) {
             const int count = int(std::min<size_t>(batchRows, rows.size() - start));
             QSqlQuery insert = prepared(
-                server, QStringLiteral("INSERT INTO answers(round, seq, instrument, answer, correct, first_try, elapsed_ms)"
-                                       " SELECT r.n, v.seq, v.instrument, v.answer, v.correct, v.first_try, v.elapsed_ms"
-                                       " FROM (VALUES %1) AS v(%2) JOIN rounds r ON r.id = v.round_id"
-                                       " ON CONFLICT DO NOTHING")
-                            .arg(QStringList(count, row).join(u','), names.join(u',')));
+                server,
+                QStringLiteral("INSERT INTO answers(round, seq, instrument, answer, correct, first_try, elapsed_ms)"
+                               " SELECT r.n, v.seq, v.instrument, v.answer, v.correct, v.first_try, v.elapsed_ms"
+                               " FROM (VALUES %1) AS v(%2) JOIN rounds r ON r.id = v.round_id"
+                               " ON CONFLICT DO NOTHING")
+                    .arg(QStringList(count, row).join(u','), names.join(u',')));
             for (int r = 0; r < count; ++r)
                 for (int c = 0; c < answerFields.size(); ++c)
                     insert.addBindValue(rows[start + r][c]);
@@ -198,8 +201,8 @@ Pending pending(QSqlDatabase &local)
     QSqlQuery query(local);
     query.setForwardOnly(true);
     if (query.prepare(QStringLiteral("SELECT count(*), min(r.started_ms + a.elapsed_ms) FROM answers a"
-                                     " JOIN rounds r ON r.n = a.round WHERE a.sent_ms IS NULL")) && query.exec()
-        && query.next()) {
+                                     " JOIN rounds r ON r.n = a.round WHERE a.sent_ms IS NULL")) &&
+        query.exec() && query.next()) {
         result.answers = query.value(0).toInt();
         if (!query.value(1).isNull())
             result.since = QDateTime::fromMSecsSinceEpoch(query.value(1).toLongLong(), Qt::UTC);
@@ -211,7 +214,8 @@ PassResult syncPass(QSqlDatabase &local, QSqlDatabase &server, std::map<QString,
 {
     PassResult result;
     try {
-        const Rows version = select(server, QStringLiteral("SELECT value FROM meta WHERE key = ?"), {QStringLiteral("schema")});
+        const Rows version =
+            select(server, QStringLiteral("SELECT value FROM meta WHERE key = ?"), {QStringLiteral("schema")});
         result.schemaOnServer = version.empty() ? 0 : version.front().front().toInt();
         if (result.schemaOnServer > schema::version) {
             result.state = ServerState::Newer;
@@ -291,8 +295,9 @@ PassResult syncPass(QSqlDatabase &local, QSqlDatabase &server, std::map<QString,
                     addClass.addBindValue(value);
                 run(addClass);
             }
-            QSqlQuery addChild = prepared(local, QStringLiteral("INSERT INTO children(id, class_id, first_name, picture,"
-                                                                " hears_found, created_ms) VALUES (?, ?, ?, ?, ?, ?)"));
+            QSqlQuery addChild =
+                prepared(local, QStringLiteral("INSERT INTO children(id, class_id, first_name, picture,"
+                                               " hears_found, created_ms) VALUES (?, ?, ?, ?, ?, ?)"));
             for (const auto &row : children) {
                 for (const QVariant &value : row)
                     addChild.addBindValue(value);
@@ -325,7 +330,7 @@ PassResult syncPass(QSqlDatabase &local, QSqlDatabase &server, std::map<QString,
         // A connection the server dropped is opened afresh on the next pass.
         QSqlQuery alive(server);
         result.state = server.isOpen() && alive.exec(QStringLiteral("SELECT 1")) ? ServerState::Connected
-                                                                                  : ServerState::Unreachable;
+                                                                                 : ServerState::Unreachable;
     }
     return result;
 }
@@ -441,7 +446,8 @@ Sync::Sync(const QString &localFile, const QString &base, QObject *parent)
     m_worker = worker;
     connect(m_thread, &QThread::finished, worker, &QObject::deleteLater);
     m_thread->start();
-    QMetaObject::invokeMethod(worker, [worker] { worker->startTimer(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        worker, [worker] { worker->startTimer(); }, Qt::QueuedConnection);
 }
 
 Sync::~Sync()
@@ -461,7 +467,8 @@ Sync::~Sync()
 void Sync::sendSoon()
 {
     auto *worker = static_cast<SyncWorker *>(m_worker);
-    QMetaObject::invokeMethod(worker, [worker] { worker->pass(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        worker, [worker] { worker->pass(); }, Qt::QueuedConnection);
 }
 
 void Sync::takeResult(const PassResult &result)

@@ -31,8 +31,8 @@ Pending pending(QSqlDatabase &local);
 enum class ServerState {
     Unreachable, // not answering, or refused: the game plays on locally
     Connected,
-    Newer,       // a newer game's schema: play on locally, and update the game
-    Older,       // an older schema: "Suivi des enfants" upgrades it, never a child's game
+    Newer, // a newer game's schema: play on locally, and update the game
+    Older, // an older schema: "Suivi des enfants" upgrades it, never a child's game
 };
 
 struct PassResult {

@@ -73,7 +73,8 @@ BaseEcole::BaseEcole(QString localFile, QWidget *parent)
     m_user->setPlaceholderText(QStringLiteral("calivento_poste"));
     field(m_service, "base_service", QStringLiteral("ou ser&vice :"));
     auto *passwordNote = new QLabel(
-        QStringLiteral("Le mot de passe ne s'écrit pas ici : il se met dans le fichier ~/.pgpass de ce compte."), server);
+        QStringLiteral("Le mot de passe ne s'écrit pas ici : il se met dans le fichier ~/.pgpass de ce compte."),
+        server);
     passwordNote->setWordWrap(true);
     form->addRow(passwordNote);
     auto *buttons = new QHBoxLayout;
@@ -116,7 +117,8 @@ BaseEcole::BaseEcole(QString localFile, QWidget *parent)
                                                           QStringLiteral("poste.calivento"),
                                                           QStringLiteral("Résultats Calivento (*.calivento)"));
         if (!file.isEmpty())
-            exportTo(file.endsWith(QLatin1String(store::carry::suffix)) ? file : file + QLatin1String(store::carry::suffix));
+            exportTo(file.endsWith(QLatin1String(store::carry::suffix)) ? file
+                                                                        : file + QLatin1String(store::carry::suffix));
     });
     connect(importer, &QPushButton::clicked, this, [this] {
         const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Importer"), {},
@@ -158,7 +160,8 @@ QString BaseEcole::address() const
         url.setHost(host);
     if (!m_port->text().isEmpty())
         url.setPort(m_port->text().toInt());
-    url.setPath(u'/' + (m_database->text().trimmed().isEmpty() ? QStringLiteral("calivento") : m_database->text().trimmed()));
+    url.setPath(u'/' +
+                (m_database->text().trimmed().isEmpty() ? QStringLiteral("calivento") : m_database->text().trimmed()));
     url.setUserName(m_user->text().trimmed().isEmpty() ? QStringLiteral("calivento_poste") : m_user->text().trimmed());
     url.setQuery(query);
     return url.toString();
@@ -184,7 +187,12 @@ void BaseEcole::offThread(std::function<QString()> work, std::function<void(cons
     QThread *thread = QThread::create([self, work = std::move(work), done = std::move(done)] {
         const QString text = work();
         QMetaObject::invokeMethod(
-            qApp, [self, done, text] { if (self) done(text); }, Qt::QueuedConnection);
+            qApp,
+            [self, done, text] {
+                if (self)
+                    done(text);
+            },
+            Qt::QueuedConnection);
     });
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     thread->start();
@@ -195,8 +203,9 @@ void BaseEcole::refresh()
     const QString base = store::server::configured();
     const QString local = m_localFile;
     m_upgrade->hide();
-    m_state->setText(base.isEmpty() ? QStringLiteral("Ce poste n'a pas de base d'école : les résultats restent sur lui.")
-                                    : QStringLiteral("La base de l'école est interrogée…"));
+    m_state->setText(base.isEmpty()
+                         ? QStringLiteral("Ce poste n'a pas de base d'école : les résultats restent sur lui.")
+                         : QStringLiteral("La base de l'école est interrogée…"));
     offThread(
         [local] {
             if (!QFileInfo::exists(local))
@@ -226,16 +235,17 @@ void BaseEcole::refresh()
                 } else {
                     QSqlDatabase db = QSqlDatabase::database(name, false);
                     QSqlQuery query(db);
-                    const int found = query.exec(QStringLiteral("SELECT value FROM meta WHERE key = 'schema'"))
-                                              && query.next()
-                                          ? query.value(0).toInt()
-                                          : 0;
+                    const int found =
+                        query.exec(QStringLiteral("SELECT value FROM meta WHERE key = 'schema'")) && query.next()
+                            ? query.value(0).toInt()
+                            : 0;
                     if (found > store::schema::version)
                         text = QStringLiteral("La base de l'école vient d'une version plus récente de Calivento : "
                                               "mettez le jeu à jour sur ce poste. En attendant, il garde ses "
                                               "résultats sur lui.");
                     else if (found < store::schema::version)
-                        text = QStringLiteral("!La base de l'école est d'une version plus ancienne : mettez-la à jour.");
+                        text =
+                            QStringLiteral("!La base de l'école est d'une version plus ancienne : mettez-la à jour.");
                     else
                         text = QStringLiteral("La base de l'école répond.");
                     db.close();

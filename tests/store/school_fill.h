@@ -22,14 +22,15 @@ inline int count(QSqlDatabase &db, const QString &sql)
 inline bool play(store::Database &db, const QString &childId, int rounds, int answers, bool lastInPlay = false)
 {
     for (int r = 0; r < rounds; ++r) {
-        store::Round round{store::newUuid(), childId, QStringLiteral("vue"), QStringLiteral("cordes"), 1,
-                           store::nowMs(), 0, {}, 0};
+        store::Round round{
+            store::newUuid(), childId, QStringLiteral("vue"), QStringLiteral("cordes"), 1, store::nowMs(), 0, {}, 0};
         if (!db.saveRound(round))
             return false;
         std::vector<store::Answer> rows;
         for (int a = 1; a <= answers; ++a)
-            rows.push_back({round.id, a, QStringLiteral("violon"), a % 3 ? QStringLiteral("violon") : QStringLiteral("alto"),
-                            a % 3 != 0, a % 2 == 1, 100LL * a});
+            rows.push_back({round.id, a, QStringLiteral("violon"),
+                            a % 3 ? QStringLiteral("violon") : QStringLiteral("alto"), a % 3 != 0, a % 2 == 1,
+                            100LL * a});
         if (!db.addAnswers(rows))
             return false;
         if (lastInPlay && r == rounds - 1)

@@ -24,8 +24,8 @@ class TestCarry : public QObject
     {
         std::optional<Database> db = Database::open({file, {}}, QStringLiteral("computer"));
         QVERIFY(db);
-        const std::optional<Child> child =
-            db->addChild({{}, db->defaultClass().id, name, QStringLiteral("violon"), {{QStringLiteral("cordes"), 2}}, false});
+        const std::optional<Child> child = db->addChild(
+            {{}, db->defaultClass().id, name, QStringLiteral("violon"), {{QStringLiteral("cordes"), 2}}, false});
         QVERIFY(child);
         QVERIFY(schoolfill::play(*db, child->id, rounds, 12));
         QVERIFY(db->setSetting(QStringLiteral("code"), QStringLiteral("secret")));
@@ -68,10 +68,11 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("schema");
         QTest::addColumn<QString>("says");
-        QTest::newRow("text") << QByteArray("date,enfant\n") << QString() << QStringLiteral("n'est pas un fichier de résultats");
+        QTest::newRow("text") << QByteArray("date,enfant\n") << QString()
+                              << QStringLiteral("n'est pas un fichier de résultats");
         QTest::newRow("empty") << QByteArray() << QString() << QStringLiteral("n'est pas un fichier de résultats");
-        QTest::newRow("another program's database") << QByteArray("sqlite") << QString()
-                                                     << QStringLiteral("n'est pas un fichier de résultats");
+        QTest::newRow("another program's database")
+            << QByteArray("sqlite") << QString() << QStringLiteral("n'est pas un fichier de résultats");
         QTest::newRow("newer game") << QByteArray() << QStringLiteral("99") << QStringLiteral("version plus récente");
     }
     void refused()

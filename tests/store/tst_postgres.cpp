@@ -99,8 +99,8 @@ class TestPostgres : public QObject
 
     bool script(const QString &database)
     {
-        return m_server.createDatabase(database)
-               && m_server.psqlFile(database, QStringLiteral(CALIVENTO_SOURCE_DIR "/data/postgresql/ecole.sql"));
+        return m_server.createDatabase(database) &&
+               m_server.psqlFile(database, QStringLiteral(CALIVENTO_SOURCE_DIR "/data/postgresql/ecole.sql"));
     }
     QString describeSchema(const QString &database)
     {
@@ -114,16 +114,14 @@ class TestPostgres : public QObject
                       QStringLiteral("SELECT conrelid::regclass, contype, pg_get_constraintdef(oid) FROM pg_constraint"
                                      " WHERE connamespace = 'public'::regnamespace ORDER BY 1, 2, 3"),
                       &constraints);
-        m_server.psql(database, QStringLiteral("SELECT indexdef FROM pg_indexes WHERE schemaname = 'public' ORDER BY 1"),
+        m_server.psql(database,
+                      QStringLiteral("SELECT indexdef FROM pg_indexes WHERE schemaname = 'public' ORDER BY 1"),
                       &indexes);
         return columns + u'\n' + constraints + u'\n' + indexes;
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY2(m_server.start(), qPrintable(m_server.error()));
-    }
+    void initTestCase() { QVERIFY2(m_server.start(), qPrintable(m_server.error())); }
 
     void address_data()
     {
@@ -134,7 +132,8 @@ private slots:
                                                " sslmode='verify-full' connect_timeout=3");
         QTest::newRow("socket") << QStringLiteral("postgresql:///calivento?host=/run/postgresql")
                                 << QStringLiteral("dbname='calivento' host='/run/postgresql' connect_timeout=3");
-        QTest::newRow("service") << QStringLiteral("service=ecole") << QStringLiteral("service=ecole connect_timeout=3");
+        QTest::newRow("service") << QStringLiteral("service=ecole")
+                                 << QStringLiteral("service=ecole connect_timeout=3");
         QTest::newRow("own timeout") << QStringLiteral("service=ecole connect_timeout=10")
                                      << QStringLiteral("service=ecole connect_timeout=10 keepalives_idle");
         QTest::newRow("quote in a name") << QStringLiteral("postgresql://h/it's")
@@ -167,7 +166,8 @@ private slots:
         QVERIFY(m_server.createDatabase(QStringLiteral("jeu")));
         QString error;
         {
-            std::optional<Database> game = Database::open({{}, m_server.url(QStringLiteral("jeu"))}, QStringLiteral("jeu"), &error);
+            std::optional<Database> game =
+                Database::open({{}, m_server.url(QStringLiteral("jeu"))}, QStringLiteral("jeu"), &error);
             QVERIFY2(game, qPrintable(error));
             QCOMPARE(game->schemaVersion(), schema::version);
         }
@@ -227,7 +227,8 @@ private slots:
         QSqlQuery rounds(db->sql());
         QVERIFY(rounds.exec(QStringLiteral("SELECT id FROM rounds")));
         QVERIFY(rounds.next());
-        const Answer again{rounds.value(0).toString(), 1, QStringLiteral("violon"), QStringLiteral("alto"), false, true, 5};
+        const Answer again{
+            rounds.value(0).toString(), 1, QStringLiteral("violon"), QStringLiteral("alto"), false, true, 5};
         QVERIFY(db->addAnswers({&again, 1}));
         QCOMPARE(db->answerCount(robert->id), 10);
         QVERIFY(db->setSetting(QStringLiteral("classe_du_poste"), ce2->id));
@@ -246,12 +247,15 @@ private slots:
         QString error;
         QString leaId;
         {
-            std::optional<Database> teacher =
-                Database::open({{}, m_server.url(QStringLiteral("crash"), suiviRole)}, QStringLiteral("teacher"), &error);
+            std::optional<Database> teacher = Database::open({{}, m_server.url(QStringLiteral("crash"), suiviRole)},
+                                                             QStringLiteral("teacher"), &error);
             QVERIFY2(teacher, qPrintable(error));
-            const std::optional<Child> lea =
-                teacher->addChild({{}, teacher->classNamed(QStringLiteral("CM1"))->id, QStringLiteral("Léa"),
-                                   QStringLiteral("violon"), {}, false});
+            const std::optional<Child> lea = teacher->addChild({{},
+                                                                teacher->classNamed(QStringLiteral("CM1"))->id,
+                                                                QStringLiteral("Léa"),
+                                                                QStringLiteral("violon"),
+                                                                {},
+                                                                false});
             QVERIFY(lea);
             leaId = lea->id;
         }
@@ -301,14 +305,14 @@ private slots:
             QSqlQuery open(local->sql());
             QVERIFY(open.exec(QStringLiteral("SELECT id, child_id, started_ms FROM rounds WHERE outcome = ''")));
             QVERIFY(open.next());
-            QVERIFY(local->saveRound({open.value(0).toString(), leaId, QStringLiteral("vue"), QStringLiteral("cordes"), 1,
-                                      open.value(2).toLongLong(), 1000, QStringLiteral("perdu"), 1}));
+            QVERIFY(local->saveRound({open.value(0).toString(), leaId, QStringLiteral("vue"), QStringLiteral("cordes"),
+                                      1, open.value(2).toLongLong(), 1000, QStringLiteral("perdu"), 1}));
             sync.sendSoon();
             QTRY_VERIFY_WITH_TIMEOUT(!passed.isEmpty(), 15000);
         }
         QString onServer, outcomes, level;
-        QVERIFY(m_server.psql(QStringLiteral("crash"),
-                              QStringLiteral("SELECT round_id || ':' || seq FROM answer_rows"), &onServer));
+        QVERIFY(m_server.psql(QStringLiteral("crash"), QStringLiteral("SELECT round_id || ':' || seq FROM answer_rows"),
+                              &onServer));
         QStringList kept;
         QSqlQuery here(local->sql());
         QVERIFY(here.exec(QStringLiteral("SELECT round_id || ':' || seq FROM answer_rows")));
@@ -317,9 +321,9 @@ private slots:
         kept.sort();
         QCOMPARE(kept.size(), 70);
         QCOMPARE(lines(onServer), kept);
-        QVERIFY(m_server.psql(QStringLiteral("crash"),
-                              QStringLiteral("SELECT count(*) || ' ' || count(*) FILTER (WHERE outcome = '') FROM rounds"),
-                              &outcomes));
+        QVERIFY(m_server.psql(
+            QStringLiteral("crash"),
+            QStringLiteral("SELECT count(*) || ' ' || count(*) FILTER (WHERE outcome = '') FROM rounds"), &outcomes));
         QCOMPARE(outcomes, QStringLiteral("7 0"));
         QVERIFY(m_server.psql(QStringLiteral("crash"), QStringLiteral("SELECT open_levels FROM levels"), &level));
         QCOMPARE(level, QStringLiteral("2"));
@@ -335,15 +339,13 @@ private slots:
         QElapsedTimer sinceTick;
         QTimer ticker;
         ticker.setInterval(10);
-        connect(&ticker, &QTimer::timeout, this, [&] {
-            longestGap = std::max(longestGap, int(sinceTick.restart()));
-        });
+        connect(&ticker, &QTimer::timeout, this, [&] { longestGap = std::max(longestGap, int(sinceTick.restart())); });
         sinceTick.start();
         ticker.start();
         QElapsedTimer calls;
         calls.start();
-        auto sync = std::make_unique<Sync>(localFile,
-                                           QStringLiteral("postgresql://%1@127.0.0.1:%2/ecole").arg(poste).arg(silent.port()));
+        auto sync = std::make_unique<Sync>(
+            localFile, QStringLiteral("postgresql://%1@127.0.0.1:%2/ecole").arg(poste).arg(silent.port()));
         QSignalSpy passed(sync.get(), &Sync::passed);
         sync->sendSoon();
         QVERIFY(calls.elapsed() < 100);
@@ -418,8 +420,8 @@ private slots:
         {
             std::optional<Database> local = Database::open({localFile, {}}, QStringLiteral("carried"));
             QVERIFY(local);
-            const std::optional<Child> tom =
-                local->addChild({{}, local->defaultClass().id, QStringLiteral("Tom"), QStringLiteral("cor"), {}, false});
+            const std::optional<Child> tom = local->addChild(
+                {{}, local->defaultClass().id, QStringLiteral("Tom"), QStringLiteral("cor"), {}, false});
             QVERIFY(tom);
             QVERIFY(schoolfill::play(*local, tom->id, 4, 12));
         }

@@ -54,7 +54,8 @@ void TestPostgresRoles::scriptRunsTwice()
     QVERIFY2(m_server.psqlFile(QStringLiteral("ecole"), script()), qPrintable(m_server.error()));
     QString out;
     QVERIFY(m_server.psql(QStringLiteral("ecole"),
-                          QStringLiteral("SELECT (SELECT value FROM meta WHERE key = 'schema'), count(*) FROM answers"), &out));
+                          QStringLiteral("SELECT (SELECT value FROM meta WHERE key = 'schema'), count(*) FROM answers"),
+                          &out));
     QCOMPARE(out, QStringLiteral("2|1"));
 }
 
@@ -66,9 +67,9 @@ void TestPostgresRoles::rights_data()
 
     const QString poste = QStringLiteral("calivento_poste");
     const QString suivi = QStringLiteral("calivento_suivi");
-    const QString answer = QStringLiteral(
-        "INSERT INTO answers(round, seq, instrument, answer, correct, first_try, elapsed_ms)"
-        " SELECT n, 1, 'violon', 'alto', 0, 1, 10 FROM rounds WHERE id = 'r1' ON CONFLICT ");
+    const QString answer =
+        QStringLiteral("INSERT INTO answers(round, seq, instrument, answer, correct, first_try, elapsed_ms)"
+                       " SELECT n, 1, 'violon', 'alto', 0, 1, 10 FROM rounds WHERE id = 'r1' ON CONFLICT ");
     const QString round = QStringLiteral(
         "INSERT INTO rounds(id, child_id, mode, game, level, started_ms) VALUES ('r1', 'e1', 'vue', 'cordes', 1, 10)"
         " ON CONFLICT DO NOTHING");
@@ -85,15 +86,18 @@ void TestPostgresRoles::rights_data()
     QTest::newRow("poste changes no answer") << poste << QStringLiteral("UPDATE answers SET correct = 1") << false;
     QTest::newRow("poste erases no answer") << poste << QStringLiteral("DELETE FROM answers") << false;
     QTest::newRow("poste ends the round")
-        << poste << QStringLiteral("UPDATE rounds SET duration_ms = 9000, outcome = 'gagné', points = 3 WHERE id = 'r1'")
+        << poste
+        << QStringLiteral("UPDATE rounds SET duration_ms = 9000, outcome = 'gagné', points = 3 WHERE id = 'r1'")
         << true;
     QTest::newRow("poste reads no outcome") << poste << QStringLiteral("SELECT outcome FROM rounds") << false;
     QTest::newRow("poste erases no round") << poste << QStringLiteral("DELETE FROM rounds") << false;
     QTest::newRow("poste reads the class")
         << poste << QStringLiteral("SELECT c.name, e.first_name FROM classes c JOIN children e ON e.class_id = c.id")
         << true;
-    QTest::newRow("poste adds no child")
-        << poste << QStringLiteral("INSERT INTO children VALUES ('e2', 'c1', 'Zoé', 'cor', 0, 1)") << false;
+    QTest::newRow("poste adds no child") << poste
+                                         << QStringLiteral(
+                                                "INSERT INTO children VALUES ('e2', 'c1', 'Zoé', 'cor', 0, 1)")
+                                         << false;
     QTest::newRow("poste renames no child") << poste << QStringLiteral("UPDATE children SET first_name = 'X'") << false;
     QTest::newRow("poste sets the listening setting")
         << poste << QStringLiteral("UPDATE children SET hears_found = 1 WHERE id = 'e1'") << true;
@@ -104,13 +108,16 @@ void TestPostgresRoles::rights_data()
         << true;
     QTest::newRow("poste writes a setting")
         << poste
-        << QStringLiteral("INSERT INTO settings VALUES ('k', 'v') ON CONFLICT (key) DO UPDATE SET value = excluded.value")
+        << QStringLiteral(
+               "INSERT INTO settings VALUES ('k', 'v') ON CONFLICT (key) DO UPDATE SET value = excluded.value")
         << true;
-    QTest::newRow("poste upgrades nothing") << poste << QStringLiteral("ALTER TABLE answers ADD COLUMN x INTEGER") << false;
+    QTest::newRow("poste upgrades nothing")
+        << poste << QStringLiteral("ALTER TABLE answers ADD COLUMN x INTEGER") << false;
     QTest::newRow("suivi reads the answers") << suivi << QStringLiteral("SELECT * FROM answers") << true;
-    QTest::newRow("suivi upgrades") << suivi << QStringLiteral("CREATE INDEX IF NOT EXISTS x ON answers(instrument)") << true;
-    QTest::newRow("suivi erases a child's answers") << suivi << QStringLiteral("DELETE FROM answers WHERE round = -1")
-                                                    << true;
+    QTest::newRow("suivi upgrades") << suivi << QStringLiteral("CREATE INDEX IF NOT EXISTS x ON answers(instrument)")
+                                    << true;
+    QTest::newRow("suivi erases a child's answers")
+        << suivi << QStringLiteral("DELETE FROM answers WHERE round = -1") << true;
 }
 
 void TestPostgresRoles::rights()
@@ -121,8 +128,8 @@ void TestPostgresRoles::rights()
     const bool done = m_server.psql(QStringLiteral("ecole"), sql, nullptr, role);
     QVERIFY2(done == allowed, qPrintable(m_server.error()));
     if (!allowed)
-        QVERIFY2(m_server.error().contains(QStringLiteral("permission denied"))
-                     || m_server.error().contains(QStringLiteral("must be owner")),
+        QVERIFY2(m_server.error().contains(QStringLiteral("permission denied")) ||
+                     m_server.error().contains(QStringLiteral("must be owner")),
                  qPrintable(m_server.error()));
 }
 

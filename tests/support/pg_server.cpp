@@ -33,8 +33,8 @@ int freePort()
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
     int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0
-        && ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) == 0)
         port = ntohs(address.sin_port);
     ::close(fd);
     return port;
@@ -45,7 +45,8 @@ bool reachableByOthers(const QString &path)
 {
     QDir dir(QFileInfo(path).absoluteFilePath());
     for (;;) {
-        struct stat info{};
+        struct stat info {
+        };
         if (::stat(QFile::encodeName(dir.absolutePath()).constData(), &info) != 0 || !(info.st_mode & S_IXOTH))
             return false;
         if (dir.isRoot())
@@ -83,8 +84,14 @@ QString PgServer::binDir()
     return found;
 }
 
-QString PgServer::dataDir() const { return m_root + QStringLiteral("/data"); }
-QString PgServer::socketDir() const { return m_root + QStringLiteral("/sock"); }
+QString PgServer::dataDir() const
+{
+    return m_root + QStringLiteral("/data");
+}
+QString PgServer::socketDir() const
+{
+    return m_root + QStringLiteral("/sock");
+}
 
 QStringList PgServer::asServerUser(const QString &program) const
 {
@@ -112,7 +119,8 @@ bool PgServer::run(const QStringList &command, QString *out, int timeoutMs)
     if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         if (!finished)
             process.kill(), process.waitForFinished(5000);
-        m_error = command.join(u' ') + QStringLiteral(": ") + output + QString::fromUtf8(process.readAllStandardError());
+        m_error =
+            command.join(u' ') + QStringLiteral(": ") + output + QString::fromUtf8(process.readAllStandardError());
         return false;
     }
     return true;
@@ -151,9 +159,9 @@ bool PgServer::start()
     }
     // No fsync: the tests crash the server, never the machine, and the disk stays quiet.
     if (!run(asServerUser(QStringLiteral("initdb"))
-                 << QStringLiteral("-D") << dataDir() << QStringLiteral("-U") << QStringLiteral("postgres")
-                 << QStringLiteral("--auth=trust") << QStringLiteral("-E") << QStringLiteral("UTF8")
-                 << QStringLiteral("--no-locale") << QStringLiteral("-N")))
+             << QStringLiteral("-D") << dataDir() << QStringLiteral("-U") << QStringLiteral("postgres")
+             << QStringLiteral("--auth=trust") << QStringLiteral("-E") << QStringLiteral("UTF8")
+             << QStringLiteral("--no-locale") << QStringLiteral("-N")))
         return false;
     m_port = freePort();
     const QString settings = QStringLiteral("\n# The test's own server\n"
@@ -178,18 +186,19 @@ bool PgServer::start()
 
 bool PgServer::startAgain()
 {
-    m_running = run(asServerUser(QStringLiteral("pg_ctl"))
-                    << QStringLiteral("-D") << dataDir() << QStringLiteral("-l") << dataDir() + QStringLiteral("/server.log")
-                    << QStringLiteral("-w") << QStringLiteral("-t") << QStringLiteral("60") << QStringLiteral("start"));
+    m_running =
+        run(asServerUser(QStringLiteral("pg_ctl"))
+            << QStringLiteral("-D") << dataDir() << QStringLiteral("-l") << dataDir() + QStringLiteral("/server.log")
+            << QStringLiteral("-w") << QStringLiteral("-t") << QStringLiteral("60") << QStringLiteral("start"));
     return m_running;
 }
 
 bool PgServer::stop(const QString &mode)
 {
-    const bool stopped = run(asServerUser(QStringLiteral("pg_ctl"))
-                             << QStringLiteral("-D") << dataDir() << QStringLiteral("-m") << mode
-                             << QStringLiteral("-w") << QStringLiteral("-t") << QStringLiteral("60")
-                             << QStringLiteral("stop"));
+    const bool stopped =
+        run(asServerUser(QStringLiteral("pg_ctl"))
+            << QStringLiteral("-D") << dataDir() << QStringLiteral("-m") << mode << QStringLiteral("-w")
+            << QStringLiteral("-t") << QStringLiteral("60") << QStringLiteral("stop"));
     if (stopped)
         m_running = false;
     return stopped;

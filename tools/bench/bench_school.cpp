@@ -132,13 +132,20 @@ void computer(int index, const QString &folder, const QString &url, Shared &shar
         };
         while (!shared.stop) {
             if (seq == 0) {
-                round = {store::newUuid(), childId, QStringLiteral("vue"), QStringLiteral("cordes"), 1, store::nowMs(), 0,
-                         {}, 0};
+                round = {store::newUuid(),
+                         childId,
+                         QStringLiteral("vue"),
+                         QStringLiteral("cordes"),
+                         1,
+                         store::nowMs(),
+                         0,
+                         {},
+                         0};
                 local->saveRound(round);
             }
             ++seq;
-            const store::Answer answer{round.id, seq, QStringLiteral("violon"), QStringLiteral("alto"), seq % 2 == 0,
-                                       true, store::nowMs() - round.startedMs};
+            const store::Answer answer{round.id,     seq,  QStringLiteral("violon"),        QStringLiteral("alto"),
+                                       seq % 2 == 0, true, store::nowMs() - round.startedMs};
             if (local->addAnswers({&answer, 1})) {
                 unsent.push_back(Clock::now());
                 ++shared.written;
@@ -161,7 +168,8 @@ void computer(int index, const QString &folder, const QString &url, Shared &shar
             local->saveRound(round);
         }
         // The room closes: whatever waits goes now.
-        for (int attempt = 0; attempt < 30 && (!unsent.empty() || store::pending(local->sql()).answers > 0); ++attempt) {
+        for (int attempt = 0; attempt < 30 && (!unsent.empty() || store::pending(local->sql()).answers > 0);
+             ++attempt) {
             pass();
             if (!unsent.empty())
                 std::this_thread::sleep_for(std::chrono::seconds(1));
@@ -199,8 +207,8 @@ int main(int argc, char *argv[])
     const QString script = QStringLiteral(CALIVENTO_SOURCE_DIR "/data/postgresql/ecole.sql");
 
     testsupport::PgServer server;
-    if (!server.start() || !server.createDatabase(QStringLiteral("ecole"))
-        || !server.psqlFile(QStringLiteral("ecole"), script)) {
+    if (!server.start() || !server.createDatabase(QStringLiteral("ecole")) ||
+        !server.psqlFile(QStringLiteral("ecole"), script)) {
         std::fprintf(stderr, "%s\n", qPrintable(server.error()));
         return 1;
     }
@@ -247,11 +255,14 @@ int main(int argc, char *argv[])
         t.join();
     cpu += serverCpuSeconds(server.postmasterPid());
 
-    const long stored = scalar(server, QStringLiteral("ecole"), QStringLiteral("SELECT count(*) FROM answers")).toLong();
+    const long stored =
+        scalar(server, QStringLiteral("ecole"), QStringLiteral("SELECT count(*) FROM answers")).toLong();
     const long distinct =
-        scalar(server, QStringLiteral("ecole"), QStringLiteral("SELECT count(DISTINCT (round, seq)) FROM answers")).toLong();
-    std::printf("réponses écrites %ld, sur le serveur %ld (distinctes %ld), postes en défaut %d, passes sans serveur %ld\n",
-                shared.written.load(), stored, distinct, shared.failures.load(), shared.passesDown.load());
+        scalar(server, QStringLiteral("ecole"), QStringLiteral("SELECT count(DISTINCT (round, seq)) FROM answers"))
+            .toLong();
+    std::printf(
+        "réponses écrites %ld, sur le serveur %ld (distinctes %ld), postes en défaut %d, passes sans serveur %ld\n",
+        shared.written.load(), stored, distinct, shared.failures.load(), shared.passesDown.load());
     std::printf("réponse -> serveur : p50 %.0f ms, p99 %.0f ms (%zu mesures, la panne de 20 s comprise)\n",
                 percentile(shared.latenciesMs, 0.5), percentile(shared.latenciesMs, 0.99), shared.latenciesMs.size());
     std::printf("processeur du serveur : %.1f s en %d s, soit %.1f %% d'un cœur\n", cpu, seconds,
@@ -265,26 +276,26 @@ int main(int argc, char *argv[])
     filling.start();
     const bool filled = server.psql(
         QStringLiteral("annee"),
-        QStringLiteral(
-            "INSERT INTO classes SELECT 'k' || c, 'Classe ' || c, 0 FROM generate_series(1, 10) c;"
-            "INSERT INTO children SELECT 'e' || e, 'k' || ((e - 1) / 30 + 1), 'Enfant ' || e, 'violon', 0, 0"
-            " FROM generate_series(1, 300) e;"
-            "INSERT INTO rounds(id, child_id, mode, game, level, started_ms, duration_ms, outcome, points)"
-            " SELECT 'r' || e || '-' || r, 'e' || e, CASE WHEN r % 3 = 0 THEN 'oreille' ELSE 'vue' END,"
-            " CASE WHEN r % 3 = 0 THEN 'oreille' ELSE 'cordes' END, 1,"
-            " (extract(epoch FROM now()) * 1000)::bigint - r * 129600000::bigint, 60000, 'gagné', 10"
-            " FROM generate_series(1, 300) e, generate_series(1, 200) r;"
-            "INSERT INTO answers(round, seq, instrument, answer, correct, first_try, elapsed_ms)"
-            " SELECT n, s, 'instrument' || ((n + s) % 24), 'instrument' || ((n * s) % 24), (n + s) % 3 / 2,"
-            " CASE WHEN s <= 9 THEN 1 ELSE 0 END, s * 1000 FROM rounds, generate_series(1, 12) s;"
-            "ANALYZE;"));
+        QStringLiteral("INSERT INTO classes SELECT 'k' || c, 'Classe ' || c, 0 FROM generate_series(1, 10) c;"
+                       "INSERT INTO children SELECT 'e' || e, 'k' || ((e - 1) / 30 + 1), 'Enfant ' || e, 'violon', 0, 0"
+                       " FROM generate_series(1, 300) e;"
+                       "INSERT INTO rounds(id, child_id, mode, game, level, started_ms, duration_ms, outcome, points)"
+                       " SELECT 'r' || e || '-' || r, 'e' || e, CASE WHEN r % 3 = 0 THEN 'oreille' ELSE 'vue' END,"
+                       " CASE WHEN r % 3 = 0 THEN 'oreille' ELSE 'cordes' END, 1,"
+                       " (extract(epoch FROM now()) * 1000)::bigint - r * 129600000::bigint, 60000, 'gagné', 10"
+                       " FROM generate_series(1, 300) e, generate_series(1, 200) r;"
+                       "INSERT INTO answers(round, seq, instrument, answer, correct, first_try, elapsed_ms)"
+                       " SELECT n, s, 'instrument' || ((n + s) % 24), 'instrument' || ((n * s) % 24), (n + s) % 3 / 2,"
+                       " CASE WHEN s <= 9 THEN 1 ELSE 0 END, s * 1000 FROM rounds, generate_series(1, 12) s;"
+                       "ANALYZE;"));
     const long year = scalar(server, QStringLiteral("annee"), QStringLiteral("SELECT count(*) FROM answers")).toLong();
     std::printf("année scolaire : %ld réponses de 300 enfants, faites en %.1f s\n", year, filling.elapsed() / 1000.0);
     std::vector<double> times;
     {
         QString error;
-        std::optional<store::Database> db = store::Database::open(
-            {{}, server.url(QStringLiteral("annee"), QStringLiteral("calivento_suivi"))}, QStringLiteral("suivi"), &error);
+        std::optional<store::Database> db =
+            store::Database::open({{}, server.url(QStringLiteral("annee"), QStringLiteral("calivento_suivi"))},
+                                  QStringLiteral("suivi"), &error);
         if (!filled || !db) {
             std::fprintf(stderr, "%s %s\n", qPrintable(error), qPrintable(server.error()));
             return 1;
@@ -302,7 +313,8 @@ int main(int argc, char *argv[])
     std::printf("« La classe » (30 enfants sur 300, 720 000 réponses) depuis PostgreSQL : première %.0f ms,"
                 " médiane %.0f ms, pire %.0f ms\n",
                 times.front(), percentile(times, 0.5), *std::max_element(times.begin(), times.end()));
-    std::printf(exact ? "chaque réponse est sur le serveur, une seule fois\n" : "ÉCART : des réponses manquent ou sont en double\n");
+    std::printf(exact ? "chaque réponse est sur le serveur, une seule fois\n"
+                      : "ÉCART : des réponses manquent ou sont en double\n");
     server.stop();
     return exact ? 0 : 1;
 }
