@@ -7,11 +7,13 @@
 // crashes mid-play or never answers, and results carried by hand into the server.
 #include "school_fill.h"
 #include "store/carry.h"
+#include "store/csv.h"
 #include "store/server.h"
 #include "store/sync.h"
 #include "suivi/base_ecole.h"
 #include "support/pg_server.h"
 
+#include <QBuffer>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
@@ -441,6 +443,16 @@ private slots:
         QCOMPARE(second.answersKnown, 48);
         QCOMPARE(count(school->sql(), QStringLiteral("SELECT count(*) FROM answers")), 48);
         QCOMPARE(count(school->sql(), QStringLiteral("SELECT count(*) FROM children")), 1);
+
+        // --exporter and --ajouter-enfants work the same against the server.
+        QBuffer csv;
+        QVERIFY(csv.open(QIODevice::WriteOnly));
+        QCOMPARE(csv::exportAnswers(*school, csv), 48);
+        QVERIFY(csv.data().contains("Tom"));
+        const csv::ImportReport added =
+            csv::importNames(*school, csv::readNames("Inès\nTom\nO'Neil\n"), school->defaultClass().id);
+        QCOMPARE(added.added.size(), 2);
+        QCOMPARE(count(school->sql(), QStringLiteral("SELECT count(*) FROM children")), 3);
     }
 };
 

@@ -70,6 +70,9 @@ double serverCpuSeconds(qint64 postmaster)
 struct Shared {
     std::mutex lock;
     std::vector<double> latenciesMs;
+    std::vector<double> quietMs; // answers written while the server was up and stayed up
+    std::atomic<Clock::rep> downFrom{Clock::time_point::max().time_since_epoch().count()};
+    std::atomic<Clock::rep> upAgain{Clock::time_point::max().time_since_epoch().count()};
     std::atomic<long> written{0};
     std::atomic<long> passesDown{0};
     std::atomic<bool> stop{false};
@@ -126,8 +129,14 @@ void computer(int index, const QString &folder, const QString &url, Shared &shar
             }
             const auto done = Clock::now();
             std::lock_guard guard(shared.lock);
-            for (std::size_t i = 0; i < before; ++i)
-                shared.latenciesMs.push_back(std::chrono::duration<double, std::milli>(done - unsent[i]).count());
+            const Clock::time_point down{Clock::duration(shared.downFrom.load())};
+            const Clock::time_point up{Clock::duration(shared.upAgain.load())};
+            for (std::size_t i = 0; i < before; ++i) {
+                const double ms = std::chrono::duration<double, std::milli>(done - unsent[i]).count();
+                shared.latenciesMs.push_back(ms);
+                if (unsent[i] + std::chrono::seconds(2) < down || unsent[i] > up)
+                    shared.quietMs.push_back(ms);
+            }
             unsent.erase(unsent.begin(), unsent.begin() + long(before));
         };
         while (!shared.stop) {
@@ -236,6 +245,7 @@ int main(int argc, char *argv[])
     while (clock.elapsed() < qint64(seconds) * 1000) {
         if (!killed && clock.elapsed() >= qint64(killAt) * 1000) {
             cpu += serverCpuSeconds(server.postmasterPid());
+            shared.downFrom = Clock::now().time_since_epoch().count();
             server.stop(QStringLiteral("immediate"));
             killed = true;
             std::printf("serveur arrêté net à %d s (%ld réponses écrites)\n", killAt, shared.written.load());
@@ -246,6 +256,7 @@ int main(int argc, char *argv[])
                 return 1;
             }
             back = true;
+            shared.upAgain = Clock::now().time_since_epoch().count();
             std::printf("serveur relancé à %d s\n", killAt + 20);
         }
         QThread::msleep(100);
@@ -265,6 +276,8 @@ int main(int argc, char *argv[])
         shared.written.load(), stored, distinct, shared.failures.load(), shared.passesDown.load());
     std::printf("réponse -> serveur : p50 %.0f ms, p99 %.0f ms (%zu mesures, la panne de 20 s comprise)\n",
                 percentile(shared.latenciesMs, 0.5), percentile(shared.latenciesMs, 0.99), shared.latenciesMs.size());
+    std::printf("réponse -> serveur hors panne : p50 %.0f ms, p99 %.0f ms (%zu mesures)\n",
+                percentile(shared.quietMs, 0.5), percentile(shared.quietMs, 0.99), shared.quietMs.size());
     std::printf("processeur du serveur : %.1f s en %d s, soit %.1f %% d'un cœur\n", cpu, seconds,
                 100.0 * cpu / seconds);
     const bool exact = stored == shared.written && distinct == stored && shared.failures == 0;
