@@ -331,6 +331,42 @@ private slots:
         QCOMPARE(level, QStringLiteral("2"));
     }
 
+    // A server of another version: the game sends nothing, keeps its answers, and never
+    // upgrades the server itself.
+    void serverOfAnotherVersion_data()
+    {
+        QTest::addColumn<int>("version");
+        QTest::addColumn<ServerState>("state");
+        QTest::newRow("newer") << schema::version + 1 << ServerState::Newer;
+        QTest::newRow("older") << schema::version - 1 << ServerState::Older;
+    }
+    void serverOfAnotherVersion()
+    {
+        QFETCH(int, version);
+        QFETCH(ServerState, state);
+        const QString database = QStringLiteral("version%1").arg(version);
+        QVERIFY2(script(database), qPrintable(m_server.error()));
+        QVERIFY(m_server.psql(database, QStringLiteral("UPDATE meta SET value = '%1'").arg(version)));
+        std::optional<Database> local = Database::open({m_dir.filePath(database + ".sqlite"), {}}, QStringLiteral("v"));
+        QVERIFY(local);
+        QVERIFY(schoolfill::play(*local, newUuid(), 1, 4));
+        QString error;
+        QVERIFY2(server::open(m_server.url(database, poste), QStringLiteral("v-server"), &error), qPrintable(error));
+        {
+            QSqlDatabase remote = QSqlDatabase::database(QStringLiteral("v-server"), false);
+            const PassResult pass = syncPass(local->sql(), remote);
+            QCOMPARE(pass.state, state);
+            QCOMPARE(pass.schemaOnServer, version);
+            remote.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("v-server"));
+        QCOMPARE(pending(local->sql()).answers, 4);
+        QString kept;
+        QVERIFY(m_server.psql(
+            database, QStringLiteral("SELECT value || ' ' || (SELECT count(*) FROM answers) FROM meta"), &kept));
+        QCOMPARE(kept, QStringLiteral("%1 0").arg(version));
+    }
+
     // A server that takes the connection and then never answers: the interface thread goes on
     // ticking, and the sender gives up after the connection timeout.
     void silentServer()
