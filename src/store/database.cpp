@@ -156,10 +156,9 @@ std::optional<Database> Database::open(const Location &where, const QString &con
         store.m_db = openServer(where.postgresUrl, connectionName, &why);
     }
     if (why.isEmpty() && !store.m_db.open())
-        why =
-            QStringLiteral("La base %1 ne s'ouvre pas : %2")
-                .arg(where.postgresUrl.isEmpty() ? where.sqliteFile : server::describe(where.postgresUrl),
-                     store.m_db.lastError().text());
+        why = QStringLiteral("La base %1 ne s'ouvre pas : %2")
+                  .arg(where.postgresUrl.isEmpty() ? where.sqliteFile : server::describe(where.postgresUrl),
+                       store.m_db.lastError().text());
     if (why.isEmpty() && !store.m_file.isEmpty()) {
         // WAL: a write is one append, and a killed game loses only what it had not committed.
         run(store.m_db, QStringLiteral("PRAGMA journal_mode=WAL"));
@@ -167,6 +166,11 @@ std::optional<Database> Database::open(const Location &where, const QString &con
     }
     if (why.isEmpty())
         store.upgrade(upTo, &why);
+    if (why.isEmpty() && !where.postgresUrl.isEmpty() && !where.sqliteFile.isEmpty()) {
+        if (std::optional<Database> computer =
+                open({where.sqliteFile, {}}, connectionName + QStringLiteral("-poste"), &why))
+            store.m_computer = std::make_unique<Database>(std::move(*computer));
+    }
     if (why.isEmpty())
         return store;
     if (!store.m_file.isEmpty())
@@ -190,6 +194,7 @@ Database::Database(Database &&other) noexcept
     , m_name(std::exchange(other.m_name, QString()))
     , m_file(std::move(other.m_file))
     , m_failingNoted(other.m_failingNoted)
+    , m_computer(std::move(other.m_computer))
 {
 }
 
@@ -200,6 +205,7 @@ Database &Database::operator=(Database &&other) noexcept
     std::swap(m_name, other.m_name);
     std::swap(m_file, other.m_file);
     std::swap(m_failingNoted, other.m_failingNoted);
+    std::swap(m_computer, other.m_computer);
     return *this;
 }
 
@@ -466,6 +472,8 @@ bool Database::addAnswers(std::span<const Answer> answers)
 
 std::optional<QString> Database::setting(const QString &key)
 {
+    if (m_computer)
+        return m_computer->setting(key);
     QSqlQuery query = run(m_db, QStringLiteral("SELECT value FROM settings WHERE key = ?"), {key});
     if (!query.next())
         return std::nullopt;
@@ -474,6 +482,8 @@ std::optional<QString> Database::setting(const QString &key)
 
 bool Database::setSetting(const QString &key, const QString &value)
 {
+    if (m_computer)
+        return m_computer->setSetting(key, value);
     return write(QStringLiteral("INSERT INTO settings(key, value) VALUES(?, ?)"
                                 " ON CONFLICT (key) DO UPDATE SET value = excluded.value"),
                  {key, value});

@@ -183,6 +183,21 @@ private slots:
         QSqlQuery read(asPoste->sql());
         QVERIFY(!read.exec(QStringLiteral("SELECT * FROM answers")));
         QVERIFY(read.lastError().text().contains(QStringLiteral("permission denied")));
+
+        // This computer's own settings stay in its own file.
+        const QString computerFile = m_dir.filePath(QStringLiteral("poste.sqlite"));
+        {
+            std::optional<Database> both = Database::open({computerFile, m_server.url(QStringLiteral("ecole"), poste)},
+                                                          QStringLiteral("both"), &error);
+            QVERIFY2(both, qPrintable(error));
+            QVERIFY(both->setSetting(QStringLiteral("classe_du_poste"), QStringLiteral("cm1")));
+            QCOMPARE(both->setting(QStringLiteral("classe_du_poste")), QStringLiteral("cm1"));
+        }
+        QString onServer;
+        QVERIFY(m_server.psql(QStringLiteral("ecole"), QStringLiteral("SELECT count(*) FROM settings"), &onServer));
+        QCOMPARE(onServer, QStringLiteral("0"));
+        std::optional<Database> computer = Database::open({computerFile, {}}, QStringLiteral("computer"));
+        QCOMPARE(computer->setting(QStringLiteral("classe_du_poste")), QStringLiteral("cm1"));
     }
 
     // The store's own cases, on both engines.
