@@ -8,6 +8,7 @@
 #include "screens/game/catalogue.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
 #include <QSqlError>
@@ -237,7 +238,13 @@ NameList readNames(const QByteArray &content)
             separator = QLatin1Char(candidate);
     NameList list;
     QSet<QString> seen;
-    for (const QStringList &row : parse(text, separator)) {
+    QList<QStringList> rows = parse(text, separator);
+    // A spreadsheet's heading is not a child.
+    static const QRegularExpression heading(QStringLiteral("^(pr[ée]noms?|noms?|[ée]l[èe]ves?|enfants?)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    if (!rows.isEmpty() && heading.match(rows.first().value(0).trimmed()).hasMatch())
+        rows.removeFirst();
+    for (const QStringList &row : std::as_const(rows)) {
         const QString name = row.value(0).normalized(QString::NormalizationForm_C).simplified();
         if (name.isEmpty())
             ++list.blank;

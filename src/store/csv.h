@@ -30,7 +30,8 @@ std::optional<qint64> exportAnswers(Database &db, QIODevice &out, QString *error
 std::optional<qint64> exportAnswers(Database &db, const QString &file, QString *error = nullptr);
 
 // A list of first names: one a line, or the first column of a CSV (comma, semicolon or tab).
-// Blank lines and names met before (case ignored) are skipped and counted.
+// Blank lines and names met before (case ignored) are skipped and counted; a heading such as
+// "Prénom" on the first line is skipped.
 struct NameList {
     QStringList names;
     int blank = 0;

@@ -8,6 +8,7 @@
 #include "setting.h"
 #include "sync.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <array>
 #include <utility>
@@ -62,6 +63,12 @@ Worker &Player::worker()
         if (m_where.sqliteFile.isEmpty() && m_where.postgresUrl.isEmpty())
             m_where.sqliteFile = defaultSqliteFile();
         m_worker = std::make_unique<Worker>(m_where);
+        // Closed while Qt still stands, should the program not close it itself.
+        static const bool closeAtExit = [] {
+            qAddPostRoutine([] { Player::current().close(); });
+            return true;
+        }();
+        Q_UNUSED(closeAtExit);
     }
     return *m_worker;
 }

@@ -59,7 +59,7 @@ int writeAnswers(const QString &file)
     player.play(lea);
     player.startRound(QStringLiteral("tous"), 3);
     QFile out;
-    out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered); // no buffer a kill could lose
     QTimer timer;
     int posted = 0;
     QObject::connect(&timer, &QTimer::timeout, [&] {
@@ -166,6 +166,32 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(got.size(), 3);
         QCOMPARE(worker.opened(), true);
+    }
+
+    // The database held by another program (the adults' view writing, say): the game's drops
+    // do not wait for it, and their answers are kept once it lets go.
+    void aBusyDatabaseNeverHoldsUpPlay()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("calivento.sqlite"));
+        std::optional<Database> other = Database::open({path, {}}, QStringLiteral("other"));
+        const Child lea = newChild(*other, QStringLiteral("Léa"));
+        Player &player = Player::current();
+        player.useStore({path, {}});
+        player.play(lea);
+        player.worker().wait(); // opened
+        QVERIFY(QSqlQuery(other->sql()).exec(QStringLiteral("BEGIN IMMEDIATE")));
+        QElapsedTimer clock;
+        clock.start();
+        player.startRound(QStringLiteral("tous"), 1);
+        for (int i = 0; i < 50; ++i)
+            player.answer(QStringLiteral("cor"), QStringLiteral("cor"), true, true);
+        player.endRound(QStringLiteral("gagné"), 50);
+        QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+        QTest::qWait(1000);
+        QVERIFY(QSqlQuery(other->sql()).exec(QStringLiteral("COMMIT")));
+        player.close();
+        QCOMPARE(count(*other, QStringLiteral("SELECT COUNT(*) FROM answers")), 50);
     }
 
     // A writer killed at any instant keeps every answer it had kept, and loses at most the last
