@@ -62,7 +62,6 @@ std::vector<Confusion> confusions(QSqlDatabase &db, const QString &classId, cons
 // How often each instrument (first) was answered with each name (second), for the whole class;
 // right answers are the pairs of an instrument with itself.
 using Matrix = std::map<std::pair<QString, QString>, int>;
-Matrix confusionMatrix(QSqlDatabase &db, const QString &classId, Span span);
 
 // Right first answers per week (Monday of the week, local time), weeks without any left out.
 struct Week {
@@ -83,7 +82,14 @@ Play play(QSqlDatabase &db, const QString &childId, Span span);
 // Open levels by game key ("vents", "oreille"); a game missing has its first level only.
 std::map<QString, int> levels(QSqlDatabase &db, const QString &childId);
 
-// Answers kept for each child of the class (all time), for the "Enfants" list.
-std::map<QString, int> answerCounts(QSqlDatabase &db, const QString &classId);
+// Everything "La classe" and "Confusions" show, from one pass over the class's answers in the
+// period: the grid in the mode, the most frequent confusions, the matrix, the answers by child.
+struct ClassSummary {
+    std::vector<ChildRow> grid;
+    std::vector<Confusion> confusions;
+    Matrix matrix;
+    std::map<QString, int> answers;
+};
+ClassSummary classSummary(QSqlDatabase &db, const QString &classId, const QString &mode, Span span, int confusionCount);
 
 } // namespace store::stats

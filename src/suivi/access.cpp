@@ -94,7 +94,12 @@ Door::Verdict Door::tryCode(const QString &code)
         return Verdict::Open;
     if (waitLeft() > 0)
         return Verdict::Waiting;
-    if (matches(code, m_kept)) {
+    return record(matches(code, m_kept));
+}
+
+Door::Verdict Door::record(bool right)
+{
+    if (right) {
         m_wrong = 0;
         m_waitUntil.reset();
         return Verdict::Open;

@@ -42,6 +42,9 @@ public:
     enum class Verdict { Open, Wrong, Waiting };
     // Checks the code, unless the door is waiting.
     Verdict tryCode(const QString &code);
+    // The same in two steps, for a check made on another thread: matches() there, then this.
+    Verdict record(bool right);
+    const QString &kept() const { return m_kept; }
     int wrongInARow() const { return m_wrong; }
 
 private:

@@ -35,11 +35,10 @@ store::stats::Cell cellAt(const store::stats::Row &row, int column)
 
 QColor familyColor(int column)
 {
-    // The game's colours are 0x00BBGGRR.
+    // The game's colours (0x00BBGGRR), halfway to white so that black captions read on each.
     const unsigned ref = game::familyInfo(instrument(column).family).colorRef;
-    return QColor(static_cast<int>(ref & 0xff), static_cast<int>((ref >> 8) & 0xff),
-                  static_cast<int>((ref >> 16) & 0xff))
-        .lighter(115);
+    const auto pale = [](unsigned channel) { return static_cast<int>((channel & 0xff) + 255) / 2; };
+    return QColor(pale(ref), pale(ref >> 8), pale(ref >> 16));
 }
 
 QString familyCaption(int column)

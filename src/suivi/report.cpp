@@ -13,6 +13,7 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QCoreApplication>
 #include <QLocale>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -31,14 +32,16 @@ QChart *weeklyChart(const std::vector<store::stats::Week> &weeks, const QString 
     const QLocale french(QLocale::French, QLocale::France);
     for (const store::stats::Week &week : weeks) {
         *set << (week.answers ? 100.0 * week.right / week.answers : 0.0);
-        categories << french.toString(week.monday, QStringLiteral("d MMM"));
+        // Past a term, a date under each bar no longer fits: the week's number does.
+        categories << (weeks.size() > 12 ? QString::number(week.monday.weekNumber())
+                                         : french.toString(week.monday, QStringLiteral("d MMM")));
     }
     auto *series = new QBarSeries;
     series->append(set);
     chart->addSeries(series);
     auto *x = new QBarCategoryAxis;
     x->append(categories);
-    x->setTitleText(QStringLiteral("Semaine du"));
+    x->setTitleText(weeks.size() > 12 ? QStringLiteral("Semaine n°") : QStringLiteral("Semaine du"));
     auto *y = new QValueAxis;
     y->setRange(0, 100);
     y->setLabelFormat(QStringLiteral("%d %"));
@@ -187,7 +190,11 @@ bool paintReport(QPagedPaintDevice &device, const Report &report)
         // The chart is laid out at a screen's size and scaled onto the page.
         QChartView view(weeklyChart(report.weeks, QStringLiteral("Bonnes premières réponses par semaine")));
         view.setRenderHint(QPainter::Antialiasing);
+        view.setAttribute(Qt::WA_DontShowOnScreen);
         view.resize(800, 450);
+        // The chart lays itself out through posted events, only once its view is shown.
+        view.show();
+        QCoreApplication::processEvents();
         view.render(&painter, QRectF(0, pages.y(), pages.width(), height), view.rect());
         pages.y() += height;
     }

@@ -5,6 +5,7 @@
 #include "window.h"
 
 #include "base_ecole.h"
+#include "resources/resources.h"
 #include "screens/game/catalogue.h"
 #include "store/csv.h"
 #include "store/database.h"
@@ -24,6 +25,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,6 +33,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPdfWriter>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -60,9 +63,14 @@ template <typename W> W *named(W *widget, const char *objectName, const QString 
     return widget;
 }
 
+// The child's picture, small, drawn once for the whole window's life.
 QIcon pictureIcon(const QString &file)
 {
-    return QIcon(QStringLiteral(":/pictures/%1.png").arg(file));
+    static QHash<QString, QIcon> icons;
+    auto found = icons.find(file);
+    if (found == icons.end())
+        found = icons.insert(file, QIcon(resources::design(file, QSize(32, 32), qApp->devicePixelRatio())));
+    return *found;
 }
 
 // The games and "Devine", with the key their levels are kept under.
@@ -240,7 +248,7 @@ QWidget *Window::buildChildrenTab()
     auto *layout = new QHBoxLayout(tab);
     m_childrenTable = named(new QTableWidget(0, 3), "Table_enfants", QStringLiteral("Enfants de la classe"));
     m_childrenTable->setHorizontalHeaderLabels(
-        {QStringLiteral("Prénom"), QStringLiteral("Image"), QStringLiteral("Réponses gardées")});
+        {QStringLiteral("Prénom"), QStringLiteral("Image"), QStringLiteral("Réponses dans la période")});
     m_childrenTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_childrenTable->setSelectionMode(QAbstractItemView::SingleSelection);
     m_childrenTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -460,26 +468,48 @@ void Window::chooseCode(bool none)
 
 void Window::tryCode()
 {
-    if (!m_door)
+    if (!m_door || m_checking)
         return;
+    if (m_door->waitLeft() > 0) {
+        showWait();
+        return;
+    }
     const QString code = m_code->text();
     m_code->clear();
-    switch (m_door->tryCode(code)) {
-    case access::Door::Verdict::Open:
+    m_code->setEnabled(false);
+    m_codeButton->setEnabled(false);
+    m_checking = true;
+    // 100,000 rounds of key derivation take a noticeable moment: the window stays alive meanwhile.
+    QPointer<Window> self(this);
+    QThread *check = QThread::create([self, code, kept = m_door->kept()] {
+        const bool right = access::matches(code, kept);
+        QMetaObject::invokeMethod(
+            qApp,
+            [self, right] {
+                if (self)
+                    self->codeChecked(right);
+            },
+            Qt::QueuedConnection);
+    });
+    connect(check, &QThread::finished, check, &QObject::deleteLater);
+    check->start();
+}
+
+void Window::codeChecked(bool right)
+{
+    m_checking = false;
+    m_code->setEnabled(true);
+    m_codeButton->setEnabled(true);
+    if (m_door->record(right) == access::Door::Verdict::Open) {
         m_codeMessage->clear();
         enter();
         return;
-    case access::Door::Verdict::Wrong:
-        if (m_door->waitLeft() > 0) {
-            m_waitTimer->start();
-            showWait();
-        } else {
-            m_codeMessage->setText(QStringLiteral("Ce n'est pas le bon code."));
-        }
-        break;
-    case access::Door::Verdict::Waiting:
+    }
+    if (m_door->waitLeft() > 0) {
+        m_waitTimer->start();
         showWait();
-        break;
+    } else {
+        m_codeMessage->setText(QStringLiteral("Ce n'est pas le bon code."));
     }
     m_code->setFocus();
 }
@@ -585,10 +615,11 @@ void Window::refreshClass()
     ask<ClassPage>(
         [id, byMode, within](store::Database &db) {
             ClassPage page;
-            page.grid = store::stats::classGrid(db.sql(), id, byMode, within);
-            page.confusions = store::stats::confusions(db.sql(), id, {}, within, 10);
-            page.matrix = store::stats::confusionMatrix(db.sql(), id, within);
-            page.answerCounts = store::stats::answerCounts(db.sql(), id);
+            store::stats::ClassSummary summary = store::stats::classSummary(db.sql(), id, byMode, within, 10);
+            page.grid = std::move(summary.grid);
+            page.confusions = std::move(summary.confusions);
+            page.matrix = std::move(summary.matrix);
+            page.answerCounts = std::move(summary.answers);
             page.children = db.children(id);
             return page;
         },
@@ -1037,6 +1068,10 @@ void open()
 
 int forgetCode(const QString &sqliteFile)
 {
+    if (!QFile::exists(sqliteFile)) {
+        std::fputs("Aucun code d'accès n'est gardé sur cet ordinateur.\n", stdout);
+        return 0;
+    }
     QString error;
     auto db = store::Database::open({sqliteFile, {}}, QStringLiteral("oublier-code"), &error);
     const bool ok = db && db->setSetting(QString::fromLatin1(access::settingKey), QString());

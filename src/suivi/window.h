@@ -74,6 +74,8 @@ public:
     bool writePdf(const QString &file, bool forChild);
     // Imports a list of first names into the class chosen; the result is said in the view.
     void importFile(const QString &file);
+    // Opens a child's page, as a click on their row does.
+    void showChild(const QString &childId);
     // Writes every answer kept, as "Exporter (CSV)" does once a file is chosen.
     void exportTo(const QString &file);
 
@@ -102,12 +104,12 @@ private:
     void start();
     void chooseCode(bool none);
     void tryCode();
+    void codeChecked(bool right);
     void showWait();
     void enter();
 
     void refreshClasses();
     void refreshClass();
-    void showChild(const QString &childId);
     void refreshChild();
     void fillChildren();
 
@@ -133,6 +135,7 @@ private:
     std::function<QDateTime()> m_now;
     Confirm m_confirm;
     int m_generation = 0;
+    bool m_checking = false; // a code is being checked
 
     QStackedWidget *m_pages = nullptr;
     QLabel *m_status = nullptr;

@@ -221,11 +221,12 @@ private slots:
         auto *code = w->findChild<QLineEdit *>(QStringLiteral("E_code"));
         auto *message = w->findChild<QLabel *>(QStringLiteral("L_message"));
         for (int i = 0; i < access::triesBeforeWait; ++i) {
+            QTRY_VERIFY(code->isEnabled());
             QTest::keyClicks(code, QStringLiteral("1111"));
             QTest::keyClick(code, Qt::Key_Return);
         }
+        QTRY_VERIFY(message->text().contains(QStringLiteral("attendez 30 secondes")));
         QVERIFY(!code->isEnabled());
-        QVERIFY(message->text().contains(QStringLiteral("attendez 30 secondes")));
         m_clock += access::waitMs;
         QTRY_VERIFY(code->isEnabled());
         QTest::keyClicks(code, QStringLiteral("13579"));
