@@ -3,8 +3,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // Results carried by hand between computers in .calivento files.
+#include "app/commands.h"
 #include "school_fill.h"
 #include "store/carry.h"
+#include "store/server.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -61,6 +63,27 @@ private slots:
                  60);
         QCOMPARE(count(target->sql(), QStringLiteral("SELECT max(open_levels) FROM levels")), 2);
         QCOMPARE(count(target->sql(), QStringLiteral("SELECT count(*) FROM settings WHERE key = 'code'")), 0);
+    }
+
+    // The same without a window: exit status 0, or 1 with a message; a second import adds nothing.
+    void commandLine()
+    {
+        const QString here = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        store::server::setCommandLineBase({});
+        startup::Options options;
+        options.exportPoste = path(QStringLiteral("ici.calivento"));
+        QCOMPARE(commands::run(options), 1); // nothing kept here yet
+        computer(defaultSqliteFile(), 2);
+        QCOMPARE(commands::run(options), 0);
+        options = {};
+        options.importFile = path(QStringLiteral("ici.calivento"));
+        QCOMPARE(commands::run(options), 0);
+        std::optional<Database> db = Database::open({defaultSqliteFile(), {}}, QStringLiteral("here"));
+        QCOMPARE(count(db->sql(), QStringLiteral("SELECT count(*) FROM answers")), 24);
+        options.importFile = path(QStringLiteral("nowhere.calivento"));
+        QCOMPARE(commands::run(options), 1);
+        QVERIFY(QDir::setCurrent(here));
     }
 
     void refused_data()
