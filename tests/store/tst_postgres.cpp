@@ -8,6 +8,7 @@
 #include "school_fill.h"
 #include "store/carry.h"
 #include "store/csv.h"
+#include "store/player.h"
 #include "store/server.h"
 #include "store/sync.h"
 #include "suivi/base_ecole.h"
@@ -344,6 +345,52 @@ private slots:
         QCOMPARE(outcomes, QStringLiteral("7 0"));
         QVERIFY(m_server.psql(QStringLiteral("crash"), QStringLiteral("SELECT open_levels FROM levels"), &level));
         QCOMPARE(level, QStringLiteral("2"));
+    }
+
+    // A child plays: the round's end sends its answers, without waiting for the 30 s.
+    void roundEndSends()
+    {
+        QVERIFY2(script(QStringLiteral("manche")), qPrintable(m_server.error()));
+        QString error;
+        QString childId;
+        {
+            std::optional<Database> teacher = Database::open({{}, m_server.url(QStringLiteral("manche"), suiviRole)},
+                                                             QStringLiteral("teacher"), &error);
+            QVERIFY2(teacher, qPrintable(error));
+            childId =
+                teacher
+                    ->addChild(
+                        {{}, teacher->defaultClass().id, QStringLiteral("Inès"), QStringLiteral("cor"), {}, false})
+                    ->id;
+        }
+        const QString localFile = m_dir.filePath(QStringLiteral("manche.sqlite"));
+        Sync sync(localFile, m_server.url(QStringLiteral("manche"), poste));
+        QSignalSpy passed(&sync, &Sync::passed);
+        QSignalSpy changed(&sync, &Sync::classChanged);
+        QTRY_VERIFY_WITH_TIMEOUT(!changed.isEmpty(), 10000); // Inès came down from the server
+        passed.clear();
+        Player &player = Player::current();
+        player.useStore({localFile, {}});
+        std::optional<Child> ines;
+        {
+            std::optional<Database> local = Database::open({localFile, {}}, QStringLiteral("manche-local"));
+            ines = local->child(childId);
+        }
+        QVERIFY(ines);
+        player.play(*ines);
+        player.startRound(QStringLiteral("vents"), 1);
+        for (int i = 0; i < 5; ++i)
+            player.answer(QStringLiteral("flute"), QStringLiteral("hautbois"), false, i == 0);
+        player.endRound(QStringLiteral("perdu"), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!passed.isEmpty(), 10000);
+        player.leave();
+        player.close();
+        QString kept;
+        QVERIFY(m_server.psql(QStringLiteral("manche"),
+                              QStringLiteral("SELECT count(*) || ' ' || min(r.outcome) FROM answers a"
+                                             " JOIN rounds r ON r.n = a.round"),
+                              &kept));
+        QCOMPARE(kept, QStringLiteral("5 perdu"));
     }
 
     // A server of another version: the game sends nothing, keeps its answers, and never
