@@ -210,7 +210,7 @@ Pending pending(QSqlDatabase &local)
     return result;
 }
 
-PassResult syncPass(QSqlDatabase &local, QSqlDatabase &server, std::map<QString, int> *pulled, qint64 nowMs)
+PassResult syncPass(QSqlDatabase &local, QSqlDatabase &server, Fetched *fetched, qint64 nowMs)
 {
     PassResult result;
     try {
@@ -241,17 +241,22 @@ PassResult syncPass(QSqlDatabase &local, QSqlDatabase &server, std::map<QString,
                                    " ON CONFLICT (child_id, game) DO UPDATE SET open_levels = excluded.open_levels"
                                    " WHERE levels.open_levels < excluded.open_levels"));
         for (const auto &row : levels) {
+            if (fetched) {
+                const auto known = fetched->levels.find(row[0].toString() + u'|' + row[1].toString());
+                if (known != fetched->levels.end() && known->second >= row[2].toInt())
+                    continue;
+            }
             level.addBindValue(row[0]);
             level.addBindValue(row[1]);
             level.addBindValue(row[2]);
             level.addBindValue(row[0]);
             run(level);
         }
-        if (pulled) {
+        if (fetched) {
             QSqlQuery hears = prepared(server, QStringLiteral("UPDATE children SET hears_found = ? WHERE id = ?"));
             for (const auto &row : heard) {
-                const auto known = pulled->find(row[0].toString());
-                if (known != pulled->end() && known->second != row[1].toInt()) {
+                const auto known = fetched->hears.find(row[0].toString());
+                if (known != fetched->hears.end() && known->second != row[1].toInt()) {
                     hears.addBindValue(row[1].toInt());
                     hears.addBindValue(row[0]);
                     run(hears);
@@ -317,10 +322,13 @@ PassResult syncPass(QSqlDatabase &local, QSqlDatabase &server, std::map<QString,
             run(keepLevel);
         }
         commit(local);
-        if (pulled) {
-            pulled->clear();
+        if (fetched) {
+            fetched->hears.clear();
             for (const auto &row : children)
-                (*pulled)[row[0].toString()] = row[4].toInt();
+                fetched->hears[row[0].toString()] = row[4].toInt();
+            fetched->levels.clear();
+            for (const auto &row : serverLevels)
+                fetched->levels[row[0].toString() + u'|' + row[1].toString()] = row[2].toInt();
         }
         result.state = ServerState::Connected;
     } catch (const Failure &failure) {
@@ -395,7 +403,7 @@ public:
             }
             server = QSqlDatabase::database(m_serverName, false);
         }
-        result = syncPass(local, server, &m_pulled);
+        result = syncPass(local, server, &m_fetched);
         if (result.state == ServerState::Unreachable)
             server.close();
         emitResult(result);
@@ -413,7 +421,7 @@ private:
     QString m_localName;
     QString m_serverName;
     QTimer *m_timer = nullptr;
-    std::map<QString, int> m_pulled;
+    Fetched m_fetched;
     std::optional<Database> m_local;
 };
 

@@ -44,11 +44,16 @@ struct PassResult {
     QString error;
 };
 
+// What a sender last fetched from the server: each child's listening setting and each level, so
+// that a change made here is sent (and only a change), rather than overwritten.
+struct Fetched {
+    std::map<QString, int> hears;  // child id -> hears_found
+    std::map<QString, int> levels; // child id + '|' + game -> open levels
+};
+
 // One pass over two open connections on the calling thread. A round is sent when it starts and
 // again when it ends; one left without an end for 6 hours (a killed game) is sent no more.
-// `pulled` remembers each child's listening setting as last fetched, so that a change made here
-// is sent rather than overwritten.
-PassResult syncPass(QSqlDatabase &local, QSqlDatabase &server, std::map<QString, int> *pulled = nullptr,
+PassResult syncPass(QSqlDatabase &local, QSqlDatabase &server, Fetched *fetched = nullptr,
                     qint64 nowMs = QDateTime::currentMSecsSinceEpoch());
 
 // Called by the store's thread once a round's end is written: the sender, if any, sends now.

@@ -283,7 +283,7 @@ private slots:
         QVERIFY2(server::open(m_server.url(QStringLiteral("crash"), poste), QStringLiteral("poste"), &error),
                  qPrintable(error));
         QSqlDatabase remote = QSqlDatabase::database(QStringLiteral("poste"), false);
-        std::map<QString, int> pulled;
+        Fetched pulled;
 
         PassResult pass = syncPass(local->sql(), remote, &pulled);
         QCOMPARE(pass.state, ServerState::Connected);

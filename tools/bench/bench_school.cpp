@@ -96,7 +96,7 @@ void computer(int index, const QString &folder, const QString &url, Shared &shar
             ++shared.ready;
             return;
         }
-        std::map<QString, int> pulled;
+        store::Fetched pulled;
         QSqlDatabase server = QSqlDatabase::database(serverName, false);
         store::syncPass(local->sql(), server, &pulled);
         const std::vector<store::Child> children = local->children();
