@@ -8,16 +8,16 @@
 #include "rules.h"
 #include "screens/game/catalogue.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
 #include <QChart>
 #include <QChartView>
 #include <QCoreApplication>
+#include <QDateTimeAxis>
+#include <QLineSeries>
 #include <QLocale>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QValueAxis>
+#include <algorithm>
 
 namespace suivi {
 
@@ -26,22 +26,28 @@ QChart *weeklyChart(const std::vector<store::stats::Week> &weeks, const QString 
     auto *chart = new QChart;
     chart->setTitle(title);
     chart->legend()->hide();
-    auto *set = new QBarSet(QStringLiteral("Bonnes premières réponses"));
-    set->setColor(shareColor(100).darker(130));
-    QStringList categories;
-    const QLocale french(QLocale::French, QLocale::France);
-    for (const store::stats::Week &week : weeks) {
-        *set << (week.answers ? 100.0 * week.right / week.answers : 0.0);
-        // Past a term, a date under each bar no longer fits: the week's number does.
-        categories << (weeks.size() > 12 ? QString::number(week.monday.weekNumber())
-                                         : french.toString(week.monday, QStringLiteral("d MMM")));
-    }
-    auto *series = new QBarSeries;
-    series->append(set);
+    chart->setLocale(QLocale(QLocale::French, QLocale::France)); // the months' names under the axis
+    // A line through the weeks on a time axis: a year's forty weeks keep readable dates under
+    // them, which one label per bar would not.
+    auto *series = new QLineSeries;
+    series->setName(QStringLiteral("Bonnes premières réponses"));
+    series->setPointsVisible(true);
+    QPen pen(shareColor(100).darker(140));
+    pen.setWidth(3);
+    series->setPen(pen);
+    for (const store::stats::Week &week : weeks)
+        series->append(static_cast<qreal>(week.monday.startOfDay().toMSecsSinceEpoch()),
+                       week.answers ? 100.0 * week.right / week.answers : 0.0);
     chart->addSeries(series);
-    auto *x = new QBarCategoryAxis;
-    x->append(categories);
-    x->setTitleText(weeks.size() > 12 ? QStringLiteral("Semaine n°") : QStringLiteral("Semaine du"));
+    auto *x = new QDateTimeAxis;
+    x->setFormat(QStringLiteral("d MMM"));
+    x->setTitleText(QStringLiteral("Semaine du"));
+    x->setTickCount(std::clamp(static_cast<int>(weeks.size()), 2, 8));
+    if (weeks.size() == 1) {
+        // One week alone would make an axis of no length.
+        const QDateTime monday = weeks.front().monday.startOfDay();
+        x->setRange(monday.addDays(-7), monday.addDays(7));
+    }
     auto *y = new QValueAxis;
     y->setRange(0, 100);
     y->setLabelFormat(QStringLiteral("%d %"));

@@ -549,7 +549,7 @@ void Window::enter()
     emit opened();
 }
 
-void Window::refreshClasses()
+void Window::refreshClasses(const QString &select)
 {
     struct Classes {
         std::vector<store::ClassRow> list;
@@ -564,8 +564,8 @@ void Window::refreshClasses()
             c.shown = db.setting(QStringLiteral("classe_du_poste")).value_or(QString());
             return c;
         },
-        [this](Classes c) {
-            const QString before = classId().isEmpty() ? c.shown : classId();
+        [this, select](Classes c) {
+            const QString before = !select.isEmpty() ? select : classId().isEmpty() ? c.shown : classId();
             m_classList = std::move(c.list);
             m_shownClass = c.shown;
             auto *childClass = findChild<QComboBox *>(QStringLiteral("Combo_classe_enfant"));
@@ -851,7 +851,8 @@ void Window::addChild()
             }
             if (change.ok)
                 findChild<QLineEdit *>(QStringLiteral("E_prenom"))->clear();
-            refreshClasses();
+            // The class the child went into is shown, so that the adult sees them in the list.
+            refreshClasses(change.child.classId);
         });
 }
 
@@ -885,13 +886,14 @@ void Window::editChild()
             }
             child.classId = *klass;
             change.ok = db.updateChild(child, &error);
+            change.child = child;
             change.message =
                 change.ok ? QStringLiteral("Les changements de %1 sont enregistrés.").arg(child.firstName) : error;
             return change;
         },
         [this](ChildChange change) {
             say(change.message);
-            refreshClasses();
+            refreshClasses(change.child.classId);
         });
 }
 
@@ -970,8 +972,10 @@ Report Window::report(bool forChild) const
         r.weeks = m_child.weeks;
         r.notes << m_levels->text() << m_playSummary->text();
     } else {
+        const auto klass = std::find_if(m_classList.begin(), m_classList.end(),
+                                        [&](const store::ClassRow &row) { return row.id == classId(); });
         r.title = QStringLiteral("Suivi de la classe « %1 » — %2")
-                      .arg(m_classBox->currentText(),
+                      .arg(klass == m_classList.end() ? QString() : klass->name,
                            m_byOreille->isChecked() ? QStringLiteral("à l'oreille") : QStringLiteral("à la vue"));
         for (const store::stats::ChildRow &row : m_class.grid) {
             r.lines << row.firstName;

@@ -108,7 +108,8 @@ private:
     void showWait();
     void enter();
 
-    void refreshClasses();
+    // select: the class to show afterwards (the one shown so far when empty).
+    void refreshClasses(const QString &select = {});
     void refreshClass();
     void refreshChild();
     void fillChildren();

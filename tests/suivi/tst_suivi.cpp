@@ -7,6 +7,7 @@
 #include "store/csv.h"
 #include "store/database.h"
 #include "suivi/access.h"
+#include "suivi/report.h"
 #include "suivi/rules.h"
 #include "suivi/window.h"
 
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPdfWriter>
 #include <QSqlQuery>
 #include <QStackedWidget>
 #include <QStandardPaths>
@@ -60,9 +62,10 @@ class TestSuivi : public QObject
     QString file() const { return m_dir.filePath(QStringLiteral("calivento.sqlite")); }
     qint64 m_clock = 0;
 
-    std::unique_ptr<Window> openWindow()
+    std::unique_ptr<Window> openWindow(const QString &at = {})
     {
-        auto window = std::make_unique<Window>(store::Location{file(), {}}, [this] { return m_clock; });
+        auto window =
+            std::make_unique<Window>(store::Location{at.isEmpty() ? file() : at, {}}, [this] { return m_clock; });
         window->setNow([] { return now; });
         window->resize(1000, 700);
         window->show();
@@ -379,6 +382,75 @@ private slots:
         QCOMPARE(lines.size(), 1 + 3 + 1); // Zoé's round, and the end of the last line
         QVERIFY(lines[1].contains(",Zoé,Ma classe,vue,"));
         QVERIFY(lines[1].trimmed().endsWith(",Le cor,Le cor,1,1,1000"));
+    }
+
+    // On a new computer: no code, the first child made takes the levels of the files when the
+    // adult says so; the class shown on this computer is kept; erasing everything leaves nothing.
+    void firstChildAndErasing()
+    {
+        QDir(m_dir.path()).mkpath(QStringLiteral("niveaux"));
+        QFile vents(m_dir.filePath(QStringLiteral("niveaux/vents.nvl")));
+        QVERIFY(vents.open(QIODevice::WriteOnly) && vents.write("3\r\n") == 3);
+        vents.close();
+        const QString fresh = m_dir.filePath(QStringLiteral("neuf.sqlite"));
+        auto w = openWindow(fresh);
+        QTRY_COMPARE(page(*w), 1);
+        w->findChild<QAbstractButton *>(QStringLiteral("Command_sans_code"))->click();
+        QTRY_COMPARE(page(*w), 3);
+        QStringList asked;
+        w->setConfirm([&](const QString &, const QString &yes, const QString &) {
+            asked << yes;
+            return true;
+        });
+        QTRY_VERIFY(w->findChild<QComboBox *>(QStringLiteral("Combo_classe_enfant"))->count() > 0);
+        w->findChild<QComboBox *>(QStringLiteral("Combo_classe_enfant"))->setEditText(QStringLiteral("CE2 B"));
+        w->findChild<QLineEdit *>(QStringLiteral("E_prenom"))->setText(QStringLiteral("  Jean-Noël  "));
+        w->findChild<QAbstractButton *>(QStringLiteral("Command_ajouter"))->click();
+        QTRY_COMPARE(asked, QStringList{QStringLiteral("Reprendre la progression actuelle")});
+        w->findChild<QLineEdit *>(QStringLiteral("E_prenom"))->setText(QStringLiteral("Inès"));
+        w->findChild<QAbstractButton *>(QStringLiteral("Command_ajouter"))->click();
+        QTRY_COMPARE(w->findChild<QTableWidget *>(QStringLiteral("Table_enfants"))->rowCount(), 2);
+        QCOMPARE(asked.size(), 1); // only for the first child
+        QCOMPARE(w->findChild<QComboBox *>(QStringLiteral("Combo_classe"))->currentText(), QStringLiteral("CE2 B"));
+        QSignalSpy said(w.get(), &Window::said);
+        w->findChild<QAbstractButton *>(QStringLiteral("Command_classe_du_poste"))->click();
+        QTRY_COMPARE(said.size(), 1);
+        {
+            auto db = store::Database::open({fresh, {}}, QStringLiteral("look"));
+            const std::vector<store::Child> children = db->children();
+            QCOMPARE(children.size(), std::size_t(2));
+            const auto jean = std::find_if(children.begin(), children.end(), [](const store::Child &c) {
+                return c.firstName == QStringLiteral("Jean-Noël");
+            });
+            QVERIFY(jean != children.end());
+            QCOMPARE(store::stats::levels(db->sql(), jean->id)[QStringLiteral("vents")], 3);
+            QCOMPARE(db->setting(QStringLiteral("classe_du_poste")), std::optional<QString>(jean->classId));
+        }
+        w->findChild<QAbstractButton *>(QStringLiteral("Command_effacer"))->click();
+        QTRY_COMPARE(w->findChild<QTableWidget *>(QStringLiteral("Table_enfants"))->rowCount(), 0);
+        QCOMPARE(asked.last(), QStringLiteral("Effacer toutes les données"));
+        w.reset();
+        auto again = openWindow(fresh);
+        QTRY_COMPARE(page(*again), 1); // the code is gone with the rest
+    }
+
+    // A class too long for one page goes on to the next, its heading drawn again.
+    void reportPages()
+    {
+        Report report;
+        report.title = QStringLiteral("Suivi de la classe");
+        for (int i = 0; i < 90; ++i) {
+            report.lines << QStringLiteral("Enfant %1").arg(i);
+            report.cells.push_back({{QStringLiteral("violon"), {4, 3}}});
+        }
+        const QString file = m_dir.filePath(QStringLiteral("pages.pdf"));
+        {
+            QPdfWriter writer(file);
+            QVERIFY(paintReport(writer, report));
+        }
+        QFile pdf(file);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.readAll().count("/Type /Page\n") >= 2);
     }
 };
 
