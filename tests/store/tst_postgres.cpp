@@ -454,7 +454,8 @@ private slots:
         const auto result = passed.takeFirst().at(0).value<PassResult>();
         QCOMPARE(result.state, ServerState::Unreachable);
         QVERIFY(!result.error.isEmpty());
-        QVERIFY2(longestGap < 250, qPrintable(QString::number(longestGap)));
+        // A stall would last the whole 3 s connection timeout; a busy CI machine may add some delay.
+        QVERIFY2(longestGap < 1000, qPrintable(QString::number(longestGap)));
         ticker.stop();
         QTRY_VERIFY_WITH_TIMEOUT(passed.size() >= 1, 15000); // the pass asked for by sendSoon()
         QElapsedTimer closing;
