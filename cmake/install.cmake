@@ -29,6 +29,8 @@ file(RELATIVE_PATH CALIVENTO_GUIDE_FROM_GAME
 target_compile_definitions(calivento_core PUBLIC CALIVENTO_GUIDE_FROM_GAME="${CALIVENTO_GUIDE_FROM_GAME}")
 configure_file(${PROJECT_SOURCE_DIR}/data/guide/guide.html ${PROJECT_BINARY_DIR}/guide.html COPYONLY)
 install(FILES ${PROJECT_SOURCE_DIR}/data/guide/guide.html DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The school server's script (README, "À l'école").
+install(FILES ${PROJECT_SOURCE_DIR}/data/postgresql/ecole.sql DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 install(FILES ${PROJECT_SOURCE_DIR}/data/linux/${CALIVENTO_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -4,8 +4,10 @@
 
 #include "commands.h"
 
+#include "store/carry.h"
 #include "store/csv.h"
 #include "store/player.h"
+#include "store/server.h"
 
 #include <QFile>
 #include <cstdio>
@@ -53,14 +55,21 @@ int addChildren(store::Database &db, const QByteArray &names, const QString &cla
 
 bool asked(const startup::Options &options)
 {
-    return !options.exporter.isEmpty() || !options.ajouterEnfants.isEmpty();
+    return !options.exporter.isEmpty() || !options.ajouterEnfants.isEmpty() || !options.exportPoste.isEmpty()
+           || !options.importFile.isEmpty();
 }
 
 int run(const startup::Options &options)
 {
-    const store::Location where{store::defaultSqliteFile(), {}};
+    // This computer's results, carried by hand: always the local store.
+    if (!options.exportPoste.isEmpty()) {
+        const store::carry::Outcome outcome = store::carry::exportStore(store::defaultSqliteFile(), options.exportPoste);
+        return outcome.ok ? done(outcome.message) : fail(outcome.message);
+    }
+    // With a school's server (--base, or the computer's setting), everything else works on it.
+    const store::Location where{store::defaultSqliteFile(), store::server::configured()};
     // At home with no child there is nothing to export, and no database is made for it.
-    if (!options.exporter.isEmpty() && !QFile::exists(where.sqliteFile))
+    if (!options.exporter.isEmpty() && where.postgresUrl.isEmpty() && !QFile::exists(where.sqliteFile))
         return fail(QStringLiteral("aucun résultat d'enfant ici (%1) : rien à exporter.").arg(where.sqliteFile));
     QFile list(options.ajouterEnfants);
     if (!options.ajouterEnfants.isEmpty() && !list.open(QIODevice::ReadOnly))
@@ -69,6 +78,10 @@ int run(const startup::Options &options)
     std::optional<store::Database> db = store::Database::open(where, QStringLiteral("commande"), &error);
     if (!db)
         return fail(error);
+    if (!options.importFile.isEmpty()) {
+        const store::carry::Outcome outcome = store::carry::importInto(db->sql(), options.importFile);
+        return outcome.ok ? done(outcome.message) : fail(outcome.message);
+    }
     if (list.isOpen())
         return addChildren(*db, list.readAll(), options.classe);
     return exportAnswers(*db, options.exporter);

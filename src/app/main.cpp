@@ -9,11 +9,14 @@
 #include "app/startup.h"
 #include "screens/loading/form_chargement.h"
 #include "store/player.h"
+#include "store/server.h"
+#include "store/sync.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QProcess>
 #include <cstdio>
+#include <memory>
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
@@ -33,6 +36,11 @@ int run(int argc, char *argv[], const startup::Parsed &parsed)
     QApplication::setQuitOnLastWindowClosed(false);
     QObject::connect(&forms::Screens::instance(), &forms::Screens::lastUnloaded, &app, &QApplication::quit,
                      Qt::QueuedConnection);
+
+    // With a school's server, a sender of its own carries the kept answers to it.
+    std::unique_ptr<store::Sync> sync;
+    if (const QString base = store::server::configured(); !base.isEmpty())
+        sync = std::make_unique<store::Sync>(store::defaultSqliteFile(), base);
 
     forms::installAccessibility();
     forms::get<Form_chargement>().Show();
@@ -73,6 +81,7 @@ int main(int argc, char *argv[])
     const startup::Parsed parsed = startup::parse(startup::arguments(argc, argv));
     if (parsed.exitStatus)
         return startup::report(parsed);
+    store::server::setCommandLineBase(parsed.options.base);
     if (commands::asked(parsed.options)) {
         QCoreApplication app(argc, argv);
         return commands::run(parsed.options);

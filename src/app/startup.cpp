@@ -99,6 +99,17 @@ Parsed parse(const QStringList &arguments)
     const QCommandLineOption large(
         QStringLiteral("grand-ecran"),
         QStringLiteral("Agrandit les écrans à la taille de l'écran (projecteur, tableau interactif)."));
+    const QCommandLineOption base(QStringLiteral("base"),
+                                  QStringLiteral("La base de l'école (postgresql://… ou service=nom), à la place du "
+                                                 "réglage de l'ordinateur."),
+                                  QStringLiteral("adresse"));
+    const QCommandLineOption exportPoste(QStringLiteral("exporter-poste"),
+                                         QStringLiteral("Écrit les résultats de ce poste dans FICHIER.calivento."),
+                                         QStringLiteral("FICHIER"));
+    const QCommandLineOption importFile(QStringLiteral("importer"),
+                                        QStringLiteral("Ajoute les résultats de FICHIER.calivento à ce poste, ou à la "
+                                                       "base de l'école avec --base."),
+                                        QStringLiteral("FICHIER"));
     const QCommandLineOption suivi(QStringLiteral("suivi"),
                                    QStringLiteral("Ouvre le suivi des enfants (pour les adultes)."));
     const QCommandLineOption forget(QStringLiteral("oublier-code"),
@@ -120,6 +131,9 @@ Parsed parse(const QStringList &arguments)
     parser.addOption(exporter);
     parser.addOption(addChildren);
     parser.addOption(inClass);
+    parser.addOption(exportPoste);
+    parser.addOption(importFile);
+    parser.addOption(base);
     for (const char *name : qtOptionsWithValue)
         parser.addOption(hidden(name, true));
     for (const char *name : qtFlags)
@@ -151,6 +165,9 @@ Parsed parse(const QStringList &arguments)
         parsed.exitStatus = 2;
     }
     parsed.options.grandEcran = parser.isSet(large);
+    parsed.options.base = parser.value(base);
+    parsed.options.exportPoste = parser.value(exportPoste);
+    parsed.options.importFile = parser.value(importFile);
     parsed.options.suivi = parser.isSet(suivi);
     parsed.options.oublierCode = parser.isSet(forget);
     parsed.options.exporter = parser.value(exporter);

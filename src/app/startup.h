@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QSizeF>
+#include <QString>
 #include <QStringList>
 #include <optional>
 
@@ -15,6 +16,9 @@ namespace startup {
 
 struct Options {
     bool grandEcran = false; // every screen scaled to fill the monitor
+    QString base;            // --base: the school's server, over the system-wide setting
+    QString exportPoste;     // --exporter-poste FICHIER.calivento
+    QString importFile;      // --importer FICHIER.calivento
     bool suivi = false;      // the adults' view instead of the game
     bool oublierCode = false; // forget the adults' view's access code, then exit
     QString exporter;        // every answer kept, to this CSV file

@@ -5,6 +5,7 @@
 #include "database.h"
 
 #include "french.h"
+#include "server.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -56,23 +57,12 @@ QString absolute(const QString &file)
     return QFileInfo(file).absoluteFilePath();
 }
 
-QSqlDatabase openServer(const QString &url, const QString &connectionName)
+// The school's server: the address is read as store::server reads it (no password, a timeout).
+QSqlDatabase openServer(const QString &url, const QString &connectionName, QString *error)
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
-    if (url.startsWith(QLatin1String("service="))) {
-        db.setConnectOptions(url);
-        return db;
-    }
-    const QUrl parsed(url);
-    db.setHostName(parsed.host());
-    if (parsed.port() > 0)
-        db.setPort(parsed.port());
-    db.setDatabaseName(parsed.path().mid(1));
-    db.setUserName(parsed.userName());
-    QStringList options{QStringLiteral("connect_timeout=3")};
-    for (const auto &[key, value] : QUrlQuery(parsed).queryItems(QUrl::FullyDecoded))
-        options << key + QLatin1Char('=') + value;
-    db.setConnectOptions(options.join(QLatin1Char(';')));
+    if (const std::optional<QString> conninfo = server::connectionString(url, error))
+        db.setConnectOptions(*conninfo);
     return db;
 }
 
@@ -155,6 +145,7 @@ std::optional<Database> Database::open(const Location &where, const QString &con
 {
     Database store;
     store.m_name = connectionName;
+    QString why;
     if (where.postgresUrl.isEmpty()) {
         store.m_file = absolute(where.sqliteFile);
         store.m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
@@ -162,13 +153,12 @@ std::optional<Database> Database::open(const Location &where, const QString &con
         // The game and the adults' view may use the file at once.
         store.m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
     } else {
-        store.m_db = openServer(where.postgresUrl, connectionName);
+        store.m_db = openServer(where.postgresUrl, connectionName, &why);
     }
-    QString why;
-    if (!store.m_db.open())
-        why =
-            QStringLiteral("La base %1 ne s'ouvre pas : %2")
-                .arg(where.postgresUrl.isEmpty() ? where.sqliteFile : where.postgresUrl, store.m_db.lastError().text());
+    if (why.isEmpty() && !store.m_db.open())
+        why = QStringLiteral("La base %1 ne s'ouvre pas : %2")
+                  .arg(where.postgresUrl.isEmpty() ? where.sqliteFile : server::describe(where.postgresUrl),
+                       store.m_db.lastError().text());
     if (why.isEmpty() && !store.m_file.isEmpty()) {
         // WAL: a write is one append, and a killed game loses only what it had not committed.
         run(store.m_db, QStringLiteral("PRAGMA journal_mode=WAL"));
@@ -176,6 +166,11 @@ std::optional<Database> Database::open(const Location &where, const QString &con
     }
     if (why.isEmpty())
         store.upgrade(upTo, &why);
+    if (why.isEmpty() && !where.postgresUrl.isEmpty() && !where.sqliteFile.isEmpty()) {
+        if (std::optional<Database> computer =
+                open({where.sqliteFile, {}}, connectionName + QStringLiteral("-poste"), &why))
+            store.m_computer = std::make_unique<Database>(std::move(*computer));
+    }
     if (why.isEmpty())
         return store;
     if (!store.m_file.isEmpty())
@@ -199,6 +194,7 @@ Database::Database(Database &&other) noexcept
     , m_name(std::exchange(other.m_name, QString()))
     , m_file(std::move(other.m_file))
     , m_failingNoted(other.m_failingNoted)
+    , m_computer(std::move(other.m_computer))
 {
 }
 
@@ -209,6 +205,7 @@ Database &Database::operator=(Database &&other) noexcept
     std::swap(m_name, other.m_name);
     std::swap(m_file, other.m_file);
     std::swap(m_failingNoted, other.m_failingNoted);
+    std::swap(m_computer, other.m_computer);
     return *this;
 }
 
@@ -233,7 +230,9 @@ bool Database::upgrade(int upTo, QString *error)
         m_db.transaction();
         bool ok = true;
         for (const QString &statement : steps[version]) {
-            QSqlQuery query = run(m_db, statement);
+            // Not prepared: PostgreSQL prepares no CREATE or ALTER, and these take no values.
+            QSqlQuery query(m_db);
+            query.exec(statement);
             if (query.lastError().isValid()) {
                 ok = false;
                 if (error)
@@ -495,6 +494,8 @@ std::vector<Database::FirstAnswer> Database::recentFirstAnswers(const QString &c
 
 std::optional<QString> Database::setting(const QString &key)
 {
+    if (m_computer)
+        return m_computer->setting(key);
     QSqlQuery query = run(m_db, QStringLiteral("SELECT value FROM settings WHERE key = ?"), {key});
     if (!query.next())
         return std::nullopt;
@@ -503,6 +504,8 @@ std::optional<QString> Database::setting(const QString &key)
 
 bool Database::setSetting(const QString &key, const QString &value)
 {
+    if (m_computer)
+        return m_computer->setSetting(key, value);
     return write(QStringLiteral("INSERT INTO settings(key, value) VALUES(?, ?)"
                                 " ON CONFLICT (key) DO UPDATE SET value = excluded.value"),
                  {key, value});

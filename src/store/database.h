@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QString>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -85,6 +86,7 @@ public:
     };
     std::vector<FirstAnswer> recentFirstAnswers(const QString &childId, const QString &game, int rounds);
 
+    // This computer's own: on a server, they are kept in the computer's file (Location's sqliteFile).
     std::optional<QString> setting(const QString &key);
     bool setSetting(const QString &key, const QString &value);
 
@@ -100,6 +102,9 @@ private:
     QString m_name;
     QString m_file; // for the failure note; empty on a server
     std::optional<bool> m_failingNoted;
+    // On a school's server, this computer's own settings (access code, class shown) stay in its
+    // own file, as they do without a server.
+    std::unique_ptr<Database> m_computer;
 };
 
 } // namespace store

@@ -6,6 +6,7 @@
 
 #include "progress.h"
 #include "setting.h"
+#include "sync.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -171,7 +172,10 @@ void Player::endRound(const QString &outcome, int points)
     m_round->durationMs = m_clock.elapsed();
     m_round->outcome = outcome;
     m_round->points = points;
-    worker().post([round = *m_round](Database &db) { db.saveRound(round); });
+    worker().post([round = *m_round](Database &db) {
+        db.saveRound(round);
+        roundEnded(); // the school's server, if any, gets the round now
+    });
     m_round.reset();
 }
 

@@ -4,12 +4,14 @@
 
 #include "window.h"
 
+#include "base_ecole.h"
 #include "resources/resources.h"
 #include "screens/game/catalogue.h"
 #include "store/csv.h"
 #include "store/database.h"
 #include "store/player.h"
 #include "store/progress.h"
+#include "store/server.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -225,6 +227,9 @@ void Window::buildMain()
     m_tabs->addTab(buildClassTab(), QStringLiteral("La c&lasse"));
     m_tabs->addTab(buildChildTab(), QStringLiteral("Un en&fant"));
     m_tabs->addTab(buildConfusionsTab(), QStringLiteral("C&onfusions"));
+    auto *school = new BaseEcole(m_where.sqliteFile);
+    connect(school, &BaseEcole::said, this, &Window::said);
+    m_tabs->addTab(school, QStringLiteral("Base de l'é&cole"));
     layout->addWidget(m_tabs, 1);
     m_pages->addWidget(main);
 
@@ -1059,7 +1064,7 @@ void Window::exportTo(const QString &file)
 
 void open()
 {
-    auto *window = new Window({store::defaultSqliteFile(), {}});
+    auto *window = new Window({store::defaultSqliteFile(), store::server::configured()});
     window->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(window, &QObject::destroyed, qApp, &QApplication::quit, Qt::QueuedConnection);
     window->show();

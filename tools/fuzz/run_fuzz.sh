@@ -19,7 +19,7 @@ if command -v clang++ >/dev/null && pkg-config --exists Qt6Core 2>/dev/null \
       | clang++ -x c++ -fsanitize=fuzzer - -o "$work/probe" 2>/dev/null; then
   clang++ -std=c++20 -O1 -g -fPIC -fsanitize=fuzzer,address,undefined -I"$source/src" \
     $(pkg-config --cflags Qt6Core) "$source/tools/fuzz/fuzz_progress.cpp" \
-    "$source/src/screens/results/progress.cpp" "$source/src/screens/game/games.cpp" \
+    "$source/src/store/progress.cpp" \
     $(pkg-config --libs Qt6Core) -o "$work/fuzz_progress"
   corpus=$work/corpus
   rm -rf "$corpus" && mkdir -p "$corpus"

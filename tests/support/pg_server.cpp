@@ -1,0 +1,247 @@
+// SPDX-FileCopyrightText: 2026 Les Ateliers Calivento
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "pg_server.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QUrlQuery>
+#include <QVersionNumber>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace testsupport {
+
+namespace {
+
+// A port nobody listens on now; the server takes it a moment later.
+int freePort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return 0;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    ::close(fd);
+    return port;
+}
+
+// Whether `nobody` can walk down to the folder (every folder above it open to others).
+bool reachableByOthers(const QString &path)
+{
+    QDir dir(QFileInfo(path).absoluteFilePath());
+    for (;;) {
+        struct stat info {
+        };
+        if (::stat(QFile::encodeName(dir.absolutePath()).constData(), &info) != 0 || !(info.st_mode & S_IXOTH))
+            return false;
+        if (dir.isRoot())
+            return true;
+        dir.cdUp();
+    }
+}
+
+} // namespace
+
+PgServer::PgServer() = default;
+
+PgServer::~PgServer()
+{
+    if (m_running)
+        stop(QStringLiteral("immediate"));
+}
+
+QString PgServer::binDir()
+{
+    const QByteArray chosen = qgetenv("CALIVENTO_PG_BINDIR");
+    if (!chosen.isEmpty())
+        return QString::fromLocal8Bit(chosen);
+    QVersionNumber best;
+    QString found;
+    const QDir root(QStringLiteral("/usr/lib/postgresql"));
+    for (const QString &version : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QString bin = root.filePath(version + QStringLiteral("/bin"));
+        const QVersionNumber number = QVersionNumber::fromString(version);
+        if (QFileInfo::exists(bin + QStringLiteral("/initdb")) && number > best) {
+            best = number;
+            found = bin;
+        }
+    }
+    return found;
+}
+
+QString PgServer::dataDir() const
+{
+    return m_root + QStringLiteral("/data");
+}
+QString PgServer::socketDir() const
+{
+    return m_root + QStringLiteral("/sock");
+}
+
+QStringList PgServer::asServerUser(const QString &program) const
+{
+    const QString path = binDir() + u'/' + program;
+    if (m_asNobody)
+        return {QStringLiteral("runuser"), QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--"), path};
+    return {path};
+}
+
+bool PgServer::run(const QStringList &command, QString *out, int timeoutMs)
+{
+    QProcess process;
+    process.setWorkingDirectory(m_root);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    environment.insert(QStringLiteral("PGCONNECT_TIMEOUT"), QStringLiteral("5"));
+    environment.remove(QStringLiteral("PGSERVICE"));
+    environment.remove(QStringLiteral("PGDATABASE"));
+    process.setProcessEnvironment(environment);
+    process.start(command.first(), command.mid(1));
+    const bool finished = process.waitForFinished(timeoutMs);
+    const QString output = QString::fromUtf8(process.readAllStandardOutput());
+    if (out)
+        *out = output.trimmed();
+    if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        if (!finished)
+            process.kill(), process.waitForFinished(5000);
+        m_error =
+            command.join(u' ') + QStringLiteral(": ") + output + QString::fromUtf8(process.readAllStandardError());
+        return false;
+    }
+    return true;
+}
+
+bool PgServer::start()
+{
+    if (binDir().isEmpty()) {
+        m_error = QStringLiteral("PostgreSQL is not installed (tools/setup.sh --test installs it)");
+        return false;
+    }
+    m_asNobody = ::geteuid() == 0;
+    QString base = QDir::tempPath();
+    if (m_asNobody && !reachableByOthers(base))
+        base = QStringLiteral("/tmp");
+    m_dir = std::make_unique<QTemporaryDir>(base + QStringLiteral("/calivento-pg-XXXXXX"));
+    if (!m_dir->isValid()) {
+        m_error = QStringLiteral("no temporary folder");
+        return false;
+    }
+    m_root = m_dir->path();
+    QDir(m_root).mkpath(QStringLiteral("data"));
+    QDir(m_root).mkpath(QStringLiteral("sock"));
+    if (m_asNobody) {
+        const passwd *nobody = ::getpwnam("nobody");
+        if (!nobody) {
+            m_error = QStringLiteral("no user `nobody` to run PostgreSQL as");
+            return false;
+        }
+        ::chmod(QFile::encodeName(m_root).constData(), 0755);
+        for (const QString &sub : {dataDir(), socketDir()})
+            if (::chown(QFile::encodeName(sub).constData(), nobody->pw_uid, nobody->pw_gid) != 0) {
+                m_error = QStringLiteral("cannot hand %1 to nobody").arg(sub);
+                return false;
+            }
+    }
+    // No fsync: the tests crash the server, never the machine, and the disk stays quiet.
+    if (!run(asServerUser(QStringLiteral("initdb"))
+             << QStringLiteral("-D") << dataDir() << QStringLiteral("-U") << QStringLiteral("postgres")
+             << QStringLiteral("--auth=trust") << QStringLiteral("-E") << QStringLiteral("UTF8")
+             << QStringLiteral("--no-locale") << QStringLiteral("-N")))
+        return false;
+    m_port = freePort();
+    const QString settings = QStringLiteral("\n# The test's own server\n"
+                                            "listen_addresses = '127.0.0.1'\n"
+                                            "port = %1\n"
+                                            "unix_socket_directories = '%2'\n"
+                                            "fsync = off\n"
+                                            "full_page_writes = off\n"
+                                            "max_connections = 100\n"
+                                            "shared_buffers = 64MB\n"
+                                            "log_min_messages = warning\n")
+                                 .arg(m_port)
+                                 .arg(socketDir());
+    QFile conf(dataDir() + QStringLiteral("/postgresql.conf"));
+    if (!conf.open(QIODevice::Append) || conf.write(settings.toUtf8()) < 0) {
+        m_error = QStringLiteral("cannot write postgresql.conf");
+        return false;
+    }
+    conf.close();
+    return startAgain();
+}
+
+bool PgServer::startAgain()
+{
+    m_running =
+        run(asServerUser(QStringLiteral("pg_ctl"))
+            << QStringLiteral("-D") << dataDir() << QStringLiteral("-l") << dataDir() + QStringLiteral("/server.log")
+            << QStringLiteral("-w") << QStringLiteral("-t") << QStringLiteral("60") << QStringLiteral("start"));
+    return m_running;
+}
+
+bool PgServer::stop(const QString &mode)
+{
+    const bool stopped =
+        run(asServerUser(QStringLiteral("pg_ctl"))
+            << QStringLiteral("-D") << dataDir() << QStringLiteral("-m") << mode << QStringLiteral("-w")
+            << QStringLiteral("-t") << QStringLiteral("60") << QStringLiteral("stop"));
+    if (stopped)
+        m_running = false;
+    return stopped;
+}
+
+qint64 PgServer::postmasterPid() const
+{
+    QFile file(dataDir() + QStringLiteral("/postmaster.pid"));
+    if (!m_running || !file.open(QIODevice::ReadOnly))
+        return 0;
+    return file.readLine().trimmed().toLongLong();
+}
+
+QString PgServer::url(const QString &database, const QString &user) const
+{
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("host"), socketDir());
+    query.addQueryItem(QStringLiteral("port"), QString::number(m_port));
+    query.addQueryItem(QStringLiteral("user"), user);
+    return QStringLiteral("postgresql:///") + database + u'?' + query.toString(QUrl::FullyEncoded);
+}
+
+bool PgServer::psql(const QString &database, const QString &sql, QString *out, const QString &user)
+{
+    return run({binDir() + QStringLiteral("/psql"), QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-A"),
+                QStringLiteral("-t"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-h"),
+                socketDir(), QStringLiteral("-p"), QString::number(m_port), QStringLiteral("-U"), user,
+                QStringLiteral("-d"), database, QStringLiteral("-c"), sql},
+               out);
+}
+
+bool PgServer::psqlFile(const QString &database, const QString &file, QString *out, const QString &user)
+{
+    return run({binDir() + QStringLiteral("/psql"), QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-A"),
+                QStringLiteral("-t"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-h"),
+                socketDir(), QStringLiteral("-p"), QString::number(m_port), QStringLiteral("-U"), user,
+                QStringLiteral("-d"), database, QStringLiteral("-f"), file},
+               out);
+}
+
+bool PgServer::createDatabase(const QString &name)
+{
+    return psql(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE \"%1\"").arg(name));
+}
+
+} // namespace testsupport
