@@ -38,7 +38,9 @@ done
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Section)" = games ] || fail "section $(field Section)"
 [ "$(field Recommends)" = "pipewire-pulse | pulseaudio, xdg-utils" ] || fail "recommends $(field Recommends)"
-field Depends | grep -qE 'xdg-utils|pipewire-pulse|pulseaudio([^-]|$)' && fail "depends on what only one feature uses: $(field Depends)"
+field Depends | grep -qE 'xdg-utils|pipewire-pulse|pulseaudio([^-]|$)|psql' && fail "depends on what only one feature uses: $(field Depends)"
+field Depends | grep -q 'libqt6sql6-sqlite' || fail "does not depend on the SQLite driver the store opens: $(field Depends)"
+[ "$(field Suggests)" = "libqt6sql6-psql" ] || fail "suggests $(field Suggests)"
 [ -z "$(field Homepage)" ] || fail "a home page without one given"
 ! grep -rqi 'calivento\.example\|<url\|https\?://[^ ]*\.png' "$root/usr/share/metainfo" || fail "addresses in the metainfo"
 ! grep -rqai 'calivento\.example' "$root" || fail "the placeholder domain is in the package"
