@@ -14,6 +14,7 @@
 #include "screens/menu/form_choix_instruments.h"
 #include "screens/menu/form_noire.h"
 #include "store/player.h"
+#include "store/sync.h"
 
 #include <QCloseEvent>
 #include <cmath>
@@ -127,6 +128,13 @@ void Form_joueurs::Form_Load()
     centreOnDesktop();
     platform::services().taskbar->hide();
     setPicture(resources::picture(QStringLiteral("Fond"), 1));
+    // With a school's server, the class kept on this computer is replaced when the server has
+    // news: the tiles follow it.
+    if (store::Sync *sync = store::Sync::current())
+        connect(sync, &store::Sync::classChanged, this, [this] {
+            if (isVisible())
+                joueurs::fetchRoster(this, [this](const joueurs::Roster &roster) { setRoster(roster); });
+        });
 }
 
 void Form_joueurs::setRoster(const joueurs::Roster &roster)
