@@ -95,6 +95,7 @@ private slots:
         row("locked level", "menu", "Label_percu2",
             "Button: Les percussions, niveau 2 (verrouillé), showing off, press");
         row("mascot", "menu", "Metronome_stop", "Button: Calivento, aide (Aide de Calivento), showing, press");
+        row("parked out of sight", "menu", "Command_icon", "Button: Command_icon, hidden off");
         row("stopwatch", "game", "Text_temps", "StaticText: Chronomètre, showing");
         row("lost points' 0", "game", "Text_0", "StaticText: not read, hidden");
         row("play area", "game", "Label3", "StaticText: not read, showing");
