@@ -106,14 +106,16 @@ private slots:
 
         std::optional<Database> db = Database::open({file(), {}}, QStringLiteral("test"));
         QVERIFY(db);
-        QCOMPARE(count(*db, QStringLiteral("SELECT COUNT(*) FROM rounds WHERE game = 'oreille' AND outcome = 'abandonné'")),
-                 1);
+        QCOMPARE(
+            count(*db, QStringLiteral("SELECT COUNT(*) FROM rounds WHERE game = 'oreille' AND outcome = 'abandonné'")),
+            1);
         const std::optional<Child> kept = db->child(lea.id);
         QVERIFY(kept && kept->hearsFoundInstrument);
         QCOMPARE(kept->levels.at(QStringLiteral("cordes")), 2);
         QCOMPARE(db->answerCount(lea.id), 2);
         QVERIFY(db->removeChild(lea.id));
-        QCOMPARE(count(*db, QStringLiteral("SELECT (SELECT COUNT(*) FROM answers) + (SELECT COUNT(*) FROM rounds)")), 0);
+        QCOMPARE(count(*db, QStringLiteral("SELECT (SELECT COUNT(*) FROM answers) + (SELECT COUNT(*) FROM rounds)")),
+                 0);
     }
 
     // Results come back on the caller's thread, in the order posted, and not at all to a
