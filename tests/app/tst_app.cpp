@@ -89,7 +89,6 @@ private slots:
         QTest::newRow("portrait") << QSizeF(1080, 1920) << 1.0 << 1.0 << 1.35;
         QTest::newRow("desktop at 200 %") << QSizeF(960, 540) << 2.0 << 1.0 << 0.9;
         QTest::newRow("QT_SCALE_FACTOR=1.5") << QSizeF(1280, 720) << 1.5 << 1.5 << 1.8;
-        QTest::newRow("QT_SCALE_FACTOR=3") << QSizeF(640, 360) << 3.0 << 3.0 << 1.8;
         QTest::newRow("200 % and QT_SCALE_FACTOR=2") << QSizeF(480, 270) << 4.0 << 2.0 << 0.9;
         QTest::newRow("smaller than the screens") << QSizeF(640, 480) << 1.0 << 1.0 << 0.8;
         QTest::newRow("size unknown") << QSizeF(0, 0) << 1.0 << 1.5 << 1.5;
@@ -234,7 +233,8 @@ private slots:
 
     // The work done in a tick shortens the next wait instead of adding to it, as each wait counts
     // from when its tick was due; after a stall (a suspended machine, a stopped process) the beat
-    // starts afresh instead of firing the missed ticks in a burst. An interval of 0 stops it.
+    // starts afresh instead of firing the missed ticks in a burst. An interval of 0 stops it. The
+    // game sets the interval inside a tick, which takes another way to the next wait.
     void timerKeepsItsBeat_data()
     {
         QTest::addColumn<bool>("setInTick");

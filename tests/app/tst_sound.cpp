@@ -97,35 +97,18 @@ class TestSound : public QObject
 {
     Q_OBJECT
 private slots:
-    void playsAreWholeAndAlike()
-    {
-        const Pcm empty;
-        const Pcm a = ramp(3000, 1000);
-        Mixer mixer;
-        mixer.play(&empty); // nothing to play is silence, and leaves nothing behind
-        QCOMPARE(render(mixer, 50), std::vector<qint16>(50 * ch));
-        mixer.stop();
-        std::vector<qint16> whole = a.samples; // from the first sample to the last, then silence
-        whole.resize(whole.size() + 1000 * ch);
-        for (int play = 0; play < 3; ++play) {
-            mixer.play(&a);
-            QCOMPARE(render(mixer, a.frames() + 1000), whole);
-            QVERIFY(mixer.silent());
-        }
-    }
-
+    // A sound cut short fades to silence from where it was, then the next one plays from its very
+    // first sample; a stop, or a sound with nothing in it, leaves silence.
     void cutFadesOut_data()
     {
-        QTest::addColumn<bool>("toSilence");
-        QTest::addColumn<bool>("twice");
-        QTest::newRow("by another sound") << false << false;
-        QTest::newRow("by a stop") << true << false;
-        QTest::newRow("twice during the fade") << false << true;
+        QTest::addColumn<QString>("by");
+        for (const char *by : {"another sound", "a stop", "an empty sound", "twice during the fade"})
+            QTest::newRow(by) << by;
     }
     void cutFadesOut()
     {
-        QFETCH(bool, toSilence);
-        QFETCH(bool, twice);
+        QFETCH(QString, by);
+        const bool twice = by.startsWith(QLatin1String("twice")), toSilence = !twice && by != "another sound";
         const qint16 full = 30000;
         const Pcm loud{std::vector<qint16>(10000 * ch, full)};
         const Pcm next = ramp(2000, 500);
@@ -134,7 +117,8 @@ private slots:
         mixer.play(&loud);
         QCOMPARE(render(mixer, 777).back(), full);
 
-        mixer.play(twice ? &other : toSilence ? nullptr : &next);
+        const Pcm empty;
+        mixer.play(twice ? &other : by == QLatin1String("a stop") ? nullptr : toSilence ? &empty : &next);
         std::vector<qint16> out = render(mixer, Mixer::fadeFrames / 2);
         if (twice)
             mixer.play(&next); // the latest wins; the fade goes on where it was
@@ -154,6 +138,7 @@ private slots:
         const std::vector<qint16> after(out.begin() + Mixer::fadeFrames * ch,
                                         out.begin() + (Mixer::fadeFrames + 2000) * ch);
         QCOMPARE(after, toSilence ? std::vector<qint16>(after.size(), 0) : next.samples);
+        QVERIFY(std::all_of(out.begin() + (Mixer::fadeFrames + 2000) * ch, out.end(), [](qint16 s) { return !s; }));
     }
 
     // Through the audio device, played as a game plays (the soak run makes it 200 plays): with a
@@ -197,35 +182,33 @@ private slots:
                  QStringLiteral("started %1, dropped 0, slow plays 0\n").arg(server == Own ? plays : 0).toUtf8());
     }
 
-    // A thread frozen in the middle of decoding one phrase: a phrase decoded before still starts
-    // at once, the device goes on pulling, and the frozen phrase, asked for meanwhile, starts once
-    // its decoding ends.
-    void aDecodeHoldsUpNothingElse()
+    // Child runs against a server of our own, each saying what it saw. "decoding": a thread frozen
+    // in the middle of decoding one phrase; a phrase decoded before still starts at once, the device
+    // goes on pulling, and the frozen phrase starts once its decoding ends. "libraries": the game
+    // starts without Qt Multimedia and the sound server's client; they come with the sound module,
+    // which the first sound asked for opens at once, before any window painted.
+    void childRuns_data()
     {
-        Server pulse;
-        if (!pulse.up())
-            QSKIP("no PulseAudio to start here");
-        QProcess child;
-        child.setProcessEnvironment(pulse.environment());
-        child.start(QCoreApplication::applicationFilePath(), {"--decoding"});
-        QVERIFY(child.waitForFinished(60000));
-        QCOMPARE(child.readAllStandardOutput(), QByteArray("decoded one started, the device pulled, the other waited, "
-                                                           "then started\n"));
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QByteArray>("said");
+        QTest::newRow("a decode holds up nothing else")
+            << "--decoding" << QByteArray("decoded one started, the device pulled, the other waited, then started\n");
+        QTest::newRow("the libraries come with the first sound")
+            << "--libraries"
+            << QByteArray("at the start: none; after the first sound: calivento_sound libQt6Multimedia libpulse\n");
     }
-
-    // The game starts without Qt Multimedia and the sound server's client: they come with the
-    // sound module, which the first sound asked for opens at once, before any window painted.
-    void theLibrariesComeWithTheFirstSound()
+    void childRuns()
     {
+        QFETCH(QString, mode);
+        QFETCH(QByteArray, said);
         Server pulse;
         if (!pulse.up())
             QSKIP("no PulseAudio to start here");
         QProcess child;
         child.setProcessEnvironment(pulse.environment());
-        child.start(QCoreApplication::applicationFilePath(), {"--libraries"});
+        child.start(QCoreApplication::applicationFilePath(), {mode});
         QVERIFY(child.waitForFinished(60000));
-        QCOMPARE(child.readAllStandardOutput(), QByteArray("at the start: none; after the first sound: "
-                                                           "calivento_sound libQt6Multimedia libpulse\n"));
+        QCOMPARE(child.readAllStandardOutput(), said);
     }
 
     // What the server plays, recorded from its null sink: a phrase of nearly 4 s, stopped after
@@ -316,13 +299,18 @@ bool startedSince(const platform::SoundEngine &engine, int before, int ms)
     return engine.stats().started > before;
 }
 
-int decodingChild()
+void waitReady(const platform::SoundEngine &engine)
 {
-    platform::SoundEngine engine;
     QElapsedTimer clock;
     clock.start();
     while (engine.state() == platform::SoundEngine::State::Starting && clock.elapsed() < 10000)
         QThread::msleep(5);
+}
+
+int decodingChild()
+{
+    platform::SoundEngine engine;
+    waitReady(engine);
     const int decoded = 200;
     resources::sound(decoded);
     std::signal(SIGUSR1, freezeHere);
@@ -367,10 +355,7 @@ int decodingChild()
 int stopChild(int stopMs)
 {
     platform::SoundEngine engine;
-    QElapsedTimer clock;
-    clock.start();
-    while (engine.state() == platform::SoundEngine::State::Starting && clock.elapsed() < 10000)
-        QThread::msleep(5);
+    waitReady(engine);
     QThread::msleep(1500); // a null sink that was idle takes a while to start pulling
     const int phrase = 200;
     resources::sound(phrase);

@@ -6,8 +6,8 @@
 // when they fail.
 #include "store/progress.h"
 #include "support/fakes.h"
+#include "support/nobody.h"
 
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -19,17 +19,6 @@ using store::progress::Store;
 namespace {
 const QString percuFile = QStringLiteral("percu.nvl"), cordeFile = QStringLiteral("corde.nvl"),
               ventsFile = QStringLiteral("vents.nvl");
-
-// Root reads and writes through any permission: as root, the test acts as "nobody" (root stays
-// saved, to come back) until the guard goes.
-auto asNobody()
-{
-    const bool switched = geteuid() == 0 && setresuid(65534, 65534, 0) == 0;
-    return qScopeGuard([switched] {
-        if (switched && setresuid(0, 0, 0) != 0)
-            qFatal("cannot act as root again");
-    });
-}
 } // namespace
 
 class TestProgress : public QObject
@@ -85,7 +74,7 @@ private slots:
         QFETCH(int, file);
         QFETCH(QByteArray, after);
         QFETCH(QStringList, files);
-        const auto backToRoot = asNobody();
+        const auto backToRoot = fakes::asNobody();
         if (geteuid() == 0)
             QSKIP("running as root and cannot act as an unprivileged user");
         QTemporaryDir dir;
@@ -128,7 +117,7 @@ private slots:
     void anUnreadableFileIsNotWrittenOver()
     {
         QFETCH(QString, file);
-        const auto backToRoot = asNobody();
+        const auto backToRoot = fakes::asNobody();
         if (geteuid() == 0)
             QSKIP("running as root and cannot act as an unprivileged user");
         QTemporaryDir dir;

@@ -6,7 +6,7 @@
 
 #include "app/forms/screens.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -72,6 +72,14 @@ QPoint exposedPoint(const QWidget &control)
             if (control.window()->childAt(x, y) == &control)
                 return QPoint(x, y);
     return QPoint(-1000, -1000);
+}
+
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    QCoreApplication::processEvents(); // a screen just shown becomes the active one
+    QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+    QVERIFY(target);
+    QTest::keyClick(target, key, modifiers);
 }
 
 void holdKey(QWidget &screen, int key, Qt::KeyboardModifiers modifiers)

@@ -101,6 +101,9 @@ void drag(QWidget &label, QPoint onForm);
 // A point of its screen where the control is the topmost one, for a drop that must reach it.
 QPoint exposedPoint(const QWidget &control);
 
+// A key as the player presses it: to whatever has the focus in the active screen.
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {});
+
 // Presses that a key held down repeats, flagged as such or not, sent to the screen's widget in
 // focus (the screen itself when none has it).
 void holdKey(QWidget &screen, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);

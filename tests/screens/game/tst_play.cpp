@@ -20,14 +20,7 @@ using game::GameId;
 Q_DECLARE_METATYPE(GameId)
 
 namespace {
-// A key as the player presses it: to whatever has the focus in the active screen.
-void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
-{
-    QCoreApplication::processEvents(); // a screen just shown becomes the active one
-    QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
-    QVERIFY(target);
-    QTest::keyClick(target, key, modifiers);
-}
+using fakes::press;
 
 // Tabs to "Niveau 1" of the game in the menu and presses Enter; every game opens level 1. The
 // draws are fixed, so each run plays on the same board.

@@ -27,6 +27,7 @@
 #include <QtTest>
 
 namespace {
+using fakes::press;
 
 const QString maClasse = QStringLiteral("c1");
 
@@ -52,14 +53,6 @@ QStringList numbered(int count)
     for (int i = 0; i < count; ++i)
         names << QStringLiteral("Nina %1").arg(i + 1, 2, 10, QLatin1Char('0'));
     return names;
-}
-
-void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
-{
-    QCoreApplication::processEvents(); // a screen just shown becomes the active one
-    QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
-    QVERIFY(target);
-    QTest::keyClick(target, key, modifiers);
 }
 
 Form_joueurs &open(const joueurs::Roster &roster)
@@ -350,7 +343,7 @@ private slots:
             QCOMPARE(shownNames(forms::get<Form_joueurs>()), children);
     }
 
-    // "Joueur : Léa" at the menu's top right while Léa plays, a way back to "Qui joue ?" by a
+    // "Joueur : Léa" in the menu while Léa plays, a way back to "Qui joue ?" by a
     // click or Alt+J; absent at home.
     void menuPlayer_data()
     {
@@ -372,9 +365,6 @@ private slots:
         Form_choix_instruments &menu = forms::get<Form_choix_instruments>();
         QVERIFY(menu.isVisible());
         QCOMPARE(menu.Command_joueur.Caption(), QStringLiteral("Joueur : Léa"));
-        QCOMPARE(QRect(menu.Command_joueur.Left(), menu.Command_joueur.Top(), menu.Command_joueur.Width(),
-                       menu.Command_joueur.Height()),
-                 QRect(8400, 840, 3300, 375));
         QVERIFY(menu.Command_joueur.Visible());
         QCOMPARE(store::Player::current().child()->firstName, QStringLiteral("Léa"));
         if (byKey)
