@@ -253,6 +253,9 @@ QWidget *Window::buildChildrenTab()
     m_childrenTable->setSelectionMode(QAbstractItemView::SingleSelection);
     m_childrenTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_childrenTable->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    // The picture's caption and the count are read whole, whatever the font size.
+    m_childrenTable->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    m_childrenTable->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     m_childrenTable->verticalHeader()->hide();
     m_childrenTable->setTabKeyNavigation(false);
     layout->addWidget(m_childrenTable, 2);
