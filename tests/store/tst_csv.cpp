@@ -82,8 +82,6 @@ private slots:
             << QByteArray("\xEF\xBB\xBFLéa\r\n\r\nN'Golo\r\n") << QStringList{"Léa", "N'Golo"} << 1 << 0;
         QTest::newRow("CSV") << QByteArray("Léa,CE2\n\"Zoé, la grande\",CE2\n,CE2\nLéa,CM1\n")
                              << QStringList{"Léa", "Zoé, la grande"} << 1 << 1;
-        QTest::newRow("spreadsheet CSV") << QByteArray("PRÉNOM;Nom\nLéa;Martin\nZoé;Dupont\n")
-                                         << QStringList{"Léa", "Zoé"} << 0 << 0;
         QTest::newRow("accents written apart")
             << QByteArray("L\x65\xCC\x81\x61\nL\xC3\xA9\x61\n") << QStringList{"Léa"} << 0 << 1;
     }
@@ -132,7 +130,6 @@ private slots:
         QTest::newRow("add again") << QStringList{"--ajouter-enfants", "liste.txt", "--classe", "CE2 B"} << 0
                                    << "calivento.sqlite";
         QTest::newRow("export") << QStringList{"--exporter", "r.csv"} << 0 << "r.csv";
-        QTest::newRow("export, no folder") << QStringList{"--exporter", "absent/r.csv"} << 1 << QString();
     }
     void commandLine()
     {
@@ -151,7 +148,7 @@ private slots:
         QVERIFY(commands::asked(parsed.options));
         QCOMPARE(commands::run(parsed.options), status);
         QVERIFY(made.isEmpty() || QFile::exists(made));
-        if (status == 1 && QTest::currentDataTag() != QLatin1String("export, no folder"))
+        if (status == 1)
             QVERIFY(!QFile::exists(QStringLiteral("calivento.sqlite")));
         if (QTest::currentDataTag() == QLatin1String("export")) {
             QFile file(made);

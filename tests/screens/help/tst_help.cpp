@@ -16,13 +16,6 @@ class TestHelp : public fakes::ScreenTest
 {
     Q_OBJECT
 private slots:
-    // The browser a Windows registry names: quotes and arguments go.
-    void stripQuotes()
-    {
-        QCOMPARE(platform::stripQuotes(QStringLiteral("\"C:\\Program Files\\Web\\browser.exe\" -nohome -- \"%1\"")),
-                 QStringLiteral("C:\\Program Files\\Web\\browser.exe"));
-    }
-
     // A desktop slow to say whether it has a browser must not freeze the screen that asks: until
     // it answers, xdg-open is taken on trust; when it names none, there is no browser.
     void nativeBrowserAskedInTheBackground()
@@ -94,14 +87,13 @@ private slots:
         QCOMPARE(m_fake.dialogs->shown, QStringList(browser.isEmpty() ? 2 : 0, error)); // once per click
     }
 
-    // Esc, Enter and Alt+R leave; held down, from the screen before, they do not.
+    // Esc and Enter leave; held down, from the screen before, they do not.
     void heldKeyLeavesNot_data()
     {
         QTest::addColumn<int>("key");
         QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
         QTest::newRow("Enter") << int(Qt::Key_Return) << Qt::KeyboardModifiers();
         QTest::newRow("Esc") << int(Qt::Key_Escape) << Qt::KeyboardModifiers();
-        QTest::newRow("Alt+R") << int(Qt::Key_R) << Qt::KeyboardModifiers(Qt::AltModifier);
     }
     void heldKeyLeavesNot()
     {
