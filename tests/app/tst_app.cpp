@@ -2,8 +2,8 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The application layer: the command line and the large mode's factor, the screens' lifetime,
-// drags, keyboard geometry, and timers.
+// The application layer: the command line and the large mode's factor, drags, keyboard geometry,
+// and timers.
 #include "app/forms/image.h"
 #include "app/forms/label.h"
 #include "app/forms/navigation.h"
@@ -16,8 +16,6 @@
 #include <QtTest>
 
 namespace {
-int loads = 0;
-
 class TestScreen : public forms::Form
 {
 public:
@@ -34,7 +32,6 @@ public:
             });
         stackTopmostFirst({&front, &back});
     }
-    void Form_Load() override { ++loads; }
 
     forms::Image back;
     forms::Image front;
@@ -60,8 +57,6 @@ private slots:
         row("Qt's options", {"-platform", "offscreen", "--grand-ecran", "-reverse"}, true, -1, "");
         row("-h, despite the rest", {"-h", "--grand-ecran"}, true, 0, "Options :");
         row("unknown option", {"--grand-écran"}, false, 2, "option inconnue : --grand-écran");
-        row("a value missing", {"--grand-ecran", "-platform"}, true, 2, "valeur manquante après « -platform »");
-        row("stray argument", {"niveaux"}, false, 2, "argument inattendu : niveaux");
     }
     void commandLine()
     {
@@ -87,7 +82,6 @@ private slots:
         QTest::addColumn<double>("factor");
         QTest::newRow("1920 x 1080") << QSizeF(1920, 1080) << 1.0 << 1.0 << 1.8;
         QTest::newRow("portrait") << QSizeF(1080, 1920) << 1.0 << 1.0 << 1.35;
-        QTest::newRow("desktop at 200 %") << QSizeF(960, 540) << 2.0 << 1.0 << 0.9;
         QTest::newRow("QT_SCALE_FACTOR=1.5") << QSizeF(1280, 720) << 1.5 << 1.5 << 1.8;
         QTest::newRow("smaller than the screens") << QSizeF(640, 480) << 1.0 << 1.0 << 0.8;
         QTest::newRow("size unknown") << QSizeF(0, 0) << 1.0 << 1.5 << 1.5;
@@ -99,21 +93,6 @@ private slots:
         QFETCH(double, current);
         QFETCH(double, factor);
         QCOMPARE(startup::largeScale(desktop, ratio, current), factor);
-    }
-
-    // A screen loads once however often it is referred to; unloaded, it is deleted once the event
-    // is over, and the next reference loads it afresh.
-    void screenLifetime()
-    {
-        loads = 0;
-        QPointer<TestScreen> screen(&forms::get<TestScreen>());
-        QCOMPARE(&forms::get<TestScreen>(), screen.data());
-        forms::unload<TestScreen>();
-        QVERIFY(!forms::isLoaded<TestScreen>());
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(screen.isNull());
-        forms::get<TestScreen>();
-        QCOMPARE(loads, 2);
     }
 
     // Steps such as "press mouse name", "move second front": by the mouse or the first or second

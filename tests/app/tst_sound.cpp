@@ -160,8 +160,9 @@ private slots:
             pulse.freeze();
         const int plays = server == Own ? std::max(10, qEnvironmentVariableIntValue("CALIVENTO_SOUND_PLAYS")) : 50;
         QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("PULSE_SERVER"), server == None ? "unix:/nonexistent" : pulse.address());
+        QProcessEnvironment env = pulse.environment();
+        if (server == None)
+            env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:/nonexistent"));
         child.setProcessEnvironment(env);
         QElapsedTimer clock;
         clock.start();

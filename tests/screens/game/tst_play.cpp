@@ -115,18 +115,14 @@ private slots:
         QTRY_VERIFY(forms::isLoaded<Form_Perdu_instruments>());
         QVERIFY(!f.dragSource()); // the name carried when time ran out is put back
         QCOMPARE(f.Text_points.Caption(), QStringLiteral("0"));
-        // The lose screen names the game lost.
-        QVERIFY(forms::get<Form_Perdu_instruments>().Label1.Caption().endsWith(QStringLiteral("à percussion")));
     }
 
     void restartThenBackToTheMenu()
     {
         Form_instruments &f = start(*m_fake.random, GameId::Vents);
-        press(Qt::Key_B, Qt::AltModifier); // sound effects off
         const int tuba = game::indexOfPicture("tuba");
         fakes::drag(f.nameLabel(tuba), fakes::exposedPoint(f.picture(tuba)));
         QVERIFY(!f.picture(tuba).Visible());
-        QVERIFY(m_fake.sound->played.isEmpty());
 
         // The round starts again as after "Oui": found pictures back, scattered anew.
         press(Qt::Key_C, Qt::AltModifier); // "Recommencer"
