@@ -195,7 +195,6 @@ private slots:
         QCOMPARE(child.readAllStandardOutput(),
                  QByteArray("decoded one started, the device pulled, the other waited, then started\n"));
     }
-
 };
 
 // Plays as a game would, sounds cut short at varied points, each play waited for until its first

@@ -14,10 +14,10 @@
 #include "support/fakes.h"
 
 #include <QtEndian>
-#include <ebur128.h>
 #include <QtTest>
 #include <algorithm>
 #include <cmath>
+#include <ebur128.h>
 #include <numbers>
 #include <span>
 

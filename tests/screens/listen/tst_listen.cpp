@@ -208,7 +208,8 @@ private slots:
             }
             click(f.picture(f.answer())); // a phrase was asked for this question
             const int before = stops;
-            click(f.label(way == QStringLiteral("Retour") ? Form_ecouter::Command_retour : Form_ecouter::Command_suivant));
+            click(f.label(way == QStringLiteral("Retour") ? Form_ecouter::Command_retour
+                                                          : Form_ecouter::Command_suivant));
             QVERIFY(stops > before);
             return;
         }
