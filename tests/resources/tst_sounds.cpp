@@ -77,11 +77,10 @@ private slots:
             {"timbales", 36, 60}, {"cclaire", 0, 0},       {"cymbales", 0, 0},      {"gcaisse", 0, 0},
         };
         QCOMPARE(std::size(ranges), std::size_t(game::instrumentCount));
-        for (const auto &r : ranges)
-            QTest::newRow(r.file) << 200 + int(std::ranges::find(game::catalogue, std::string_view(r.file),
-                                                                 &game::Instrument::file) -
-                                               game::catalogue.begin())
-                                  << r.lowest << r.highest;
+        for (const auto &r : ranges) {
+            const auto at = std::ranges::find(game::catalogue, std::string_view(r.file), &game::Instrument::file);
+            QTest::newRow(r.file) << 200 + int(at - game::catalogue.begin()) << r.lowest << r.highest;
+        }
     }
     void cleanAndInItsRange()
     {
