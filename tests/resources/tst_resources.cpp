@@ -2,8 +2,8 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The pictures the game embeds: the size the screens expect, real content; the hand's fingertip
-// on the cursor's hot spot; on a scaled screen the same drawing, sharp.
+// The pictures the game embeds: the size the screens expect, real content; on a scaled screen the
+// same drawing, sharp.
 #include "resources/resources.h"
 #include "screens/game/catalogue.h"
 
@@ -36,8 +36,6 @@ private slots:
         QTest::newRow("calivento.png") << QSize(120, 90) << QStringLiteral("calivento") << 2;
         QTest::newRow("icon.png") << QSize(64, 64) << QString() << -1;
         QTest::newRow("metronome_menu.png") << QSize(53, 80) << QString() << 0;
-        QTest::newRow("metronome_gauche.png") << QSize(57, 93) << QString() << 0;
-        QTest::newRow("metronome_droite.png") << QSize(57, 93) << QString() << 0;
         QTest::newRow("cursor_hand.png") << QSize(32, 32) << QString() << 0;
         // Each drawing is as big as the catalogue says, which keeps it inside the play area.
         for (const game::Instrument &i : game::catalogue)
@@ -73,13 +71,6 @@ private slots:
         QVERIFY2(difference(back, embedded) < 3, qPrintable(QString::number(difference(back, embedded))));
         const QImage blownUp = embedded.scaled(sharp.size());
         QVERIFY2(difference(sharp, blownUp) > 0.5, qPrintable(QString::number(difference(sharp, blownUp))));
-    }
-
-    void cursorFingertipAtTheHotSpot()
-    {
-        // The hot spot (11, 6) is on the finger, at most 2 px below its tip: clicks land under it.
-        const QImage cursor(QStringLiteral(":/pictures/cursor_hand.png"));
-        QVERIFY(qAlpha(cursor.pixel(11, 6)) >= 128 && qAlpha(cursor.pixel(11, 3)) < 128);
     }
 };
 

@@ -82,8 +82,6 @@ private slots:
             << QByteArray("\xEF\xBB\xBFLéa\r\n\r\nN'Golo\r\n") << QStringList{"Léa", "N'Golo"} << 1 << 0;
         QTest::newRow("CSV") << QByteArray("Léa,CE2\n\"Zoé, la grande\",CE2\n,CE2\nLéa,CM1\n")
                              << QStringList{"Léa", "Zoé, la grande"} << 1 << 1;
-        QTest::newRow("spreadsheet CSV") << QByteArray("PRÉNOM;Nom\nLéa;Martin\nZoé;Dupont\n")
-                                         << QStringList{"Léa", "Zoé"} << 0 << 0;
         QTest::newRow("accents written apart")
             << QByteArray("L\x65\xCC\x81\x61\nL\xC3\xA9\x61\n") << QStringList{"Léa"} << 0 << 1;
     }
@@ -99,8 +97,7 @@ private slots:
         QCOMPARE(list.duplicates, duplicates);
     }
 
-    // A second list into the same class: the names already there count as duplicates, and
-    // the pictures go on in turn where the first list stopped.
+    // A second list into the same class: the names already there count as duplicates.
     void importReport()
     {
         std::optional<Database> db = Database::open({m_dir.filePath(QStringLiteral("i.sqlite")), {}}, "i");
@@ -113,10 +110,6 @@ private slots:
                  QStringLiteral("1 enfant ajouté à « CE2 B » ; 1 ligne vide et 2 doublons ignorés.\nRefusé : %1 : "
                                 "Un prénom a au plus 40 caractères.")
                      .arg(QString(41, 'x')));
-        QStringList pictures;
-        for (const Child &child : db->children(room.id))
-            pictures << child.picture;
-        QCOMPARE(pictures, (QStringList{"harpe", "alto", "contrebasse"})); // Émile, Léa, Zoé
     }
 
     // The command line's tasks say 0 or 1, and never make a database where there was none to
@@ -127,12 +120,10 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("made");
         QTest::newRow("export, no store") << QStringList{"--exporter", "r.csv"} << 1 << QString();
-        QTest::newRow("add, no list") << QStringList{"--ajouter-enfants", "absent.txt"} << 1 << QString();
         QTest::newRow("add") << QStringList{"--ajouter-enfants", "liste.txt"} << 0 << "calivento.sqlite";
         QTest::newRow("add again") << QStringList{"--ajouter-enfants", "liste.txt", "--classe", "CE2 B"} << 0
                                    << "calivento.sqlite";
         QTest::newRow("export") << QStringList{"--exporter", "r.csv"} << 0 << "r.csv";
-        QTest::newRow("export, no folder") << QStringList{"--exporter", "absent/r.csv"} << 1 << QString();
     }
     void commandLine()
     {
@@ -151,7 +142,7 @@ private slots:
         QVERIFY(commands::asked(parsed.options));
         QCOMPARE(commands::run(parsed.options), status);
         QVERIFY(made.isEmpty() || QFile::exists(made));
-        if (status == 1 && QTest::currentDataTag() != QLatin1String("export, no folder"))
+        if (status == 1)
             QVERIFY(!QFile::exists(QStringLiteral("calivento.sqlite")));
         if (QTest::currentDataTag() == QLatin1String("export")) {
             QFile file(made);
