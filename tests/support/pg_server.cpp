@@ -9,7 +9,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrlQuery>
-#include <QVersionNumber>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -40,21 +39,6 @@ int freePort()
     return port;
 }
 
-// Whether `nobody` can walk down to the folder (every folder above it open to others).
-bool reachableByOthers(const QString &path)
-{
-    QDir dir(QFileInfo(path).absoluteFilePath());
-    for (;;) {
-        struct stat info {
-        };
-        if (::stat(QFile::encodeName(dir.absolutePath()).constData(), &info) != 0 || !(info.st_mode & S_IXOTH))
-            return false;
-        if (dir.isRoot())
-            return true;
-        dir.cdUp();
-    }
-}
-
 } // namespace
 
 PgServer::PgServer() = default;
@@ -67,21 +51,12 @@ PgServer::~PgServer()
 
 QString PgServer::binDir()
 {
-    const QByteArray chosen = qgetenv("CALIVENTO_PG_BINDIR");
-    if (!chosen.isEmpty())
-        return QString::fromLocal8Bit(chosen);
-    QVersionNumber best;
-    QString found;
+    int best = 0;
     const QDir root(QStringLiteral("/usr/lib/postgresql"));
-    for (const QString &version : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const QString bin = root.filePath(version + QStringLiteral("/bin"));
-        const QVersionNumber number = QVersionNumber::fromString(version);
-        if (QFileInfo::exists(bin + QStringLiteral("/initdb")) && number > best) {
-            best = number;
-            found = bin;
-        }
-    }
-    return found;
+    for (const QString &version : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        if (QFileInfo::exists(root.filePath(version + QStringLiteral("/bin/initdb"))))
+            best = std::max(best, version.toInt());
+    return best ? root.filePath(QString::number(best) + QStringLiteral("/bin")) : QString();
 }
 
 QString PgServer::dataDir() const
@@ -117,8 +92,6 @@ bool PgServer::run(const QStringList &command, QString *out, int timeoutMs)
     if (out)
         *out = output.trimmed();
     if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        if (!finished)
-            process.kill(), process.waitForFinished(5000);
         m_error =
             command.join(u' ') + QStringLiteral(": ") + output + QString::fromUtf8(process.readAllStandardError());
         return false;
@@ -133,17 +106,15 @@ bool PgServer::start()
         return false;
     }
     m_asNobody = ::geteuid() == 0;
-    QString base = QDir::tempPath();
-    if (m_asNobody && !reachableByOthers(base))
-        base = QStringLiteral("/tmp");
-    m_dir = std::make_unique<QTemporaryDir>(base + QStringLiteral("/calivento-pg-XXXXXX"));
+    // `nobody` must be able to walk down to it: /tmp is open to all, a private TMPDIR may not be.
+    m_dir = std::make_unique<QTemporaryDir>((m_asNobody ? QStringLiteral("/tmp") : QDir::tempPath()) +
+                                            QStringLiteral("/calivento-pg-XXXXXX"));
     if (!m_dir->isValid()) {
         m_error = QStringLiteral("no temporary folder");
         return false;
     }
     m_root = m_dir->path();
-    QDir(m_root).mkpath(QStringLiteral("data"));
-    QDir(m_root).mkpath(QStringLiteral("sock"));
+    QDir(m_root).mkpath(QStringLiteral("data")), QDir(m_root).mkpath(QStringLiteral("sock"));
     if (m_asNobody) {
         const passwd *nobody = ::getpwnam("nobody");
         if (!nobody) {
@@ -170,7 +141,6 @@ bool PgServer::start()
                                             "unix_socket_directories = '%2'\n"
                                             "fsync = off\n"
                                             "full_page_writes = off\n"
-                                            "max_connections = 100\n"
                                             "shared_buffers = 64MB\n"
                                             "log_min_messages = warning\n")
                                  .arg(m_port)
@@ -221,21 +191,12 @@ QString PgServer::url(const QString &database, const QString &user) const
     return QStringLiteral("postgresql:///") + database + u'?' + query.toString(QUrl::FullyEncoded);
 }
 
-bool PgServer::psql(const QString &database, const QString &sql, QString *out, const QString &user)
+bool PgServer::psql(const QString &database, const QString &sql, QString *out, const QString &user, bool isFile)
 {
     return run({binDir() + QStringLiteral("/psql"), QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-A"),
                 QStringLiteral("-t"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-h"),
                 socketDir(), QStringLiteral("-p"), QString::number(m_port), QStringLiteral("-U"), user,
-                QStringLiteral("-d"), database, QStringLiteral("-c"), sql},
-               out);
-}
-
-bool PgServer::psqlFile(const QString &database, const QString &file, QString *out, const QString &user)
-{
-    return run({binDir() + QStringLiteral("/psql"), QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-A"),
-                QStringLiteral("-t"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-h"),
-                socketDir(), QStringLiteral("-p"), QString::number(m_port), QStringLiteral("-U"), user,
-                QStringLiteral("-d"), database, QStringLiteral("-f"), file},
+                QStringLiteral("-d"), database, isFile ? QStringLiteral("-f") : QStringLiteral("-c"), sql},
                out);
 }
 

@@ -27,9 +27,7 @@ public:
     bool start();
     // "fast" waits for the connections to end cleanly; "immediate" is a crash.
     bool stop(const QString &mode = QStringLiteral("fast"));
-    bool restart() { return startAgain(); }
     bool startAgain();
-    bool running() const { return m_running; }
     const QString &error() const { return m_error; }
 
     QString socketDir() const;
@@ -41,9 +39,12 @@ public:
 
     // Runs SQL through psql as the given role; the output (unaligned, tuples only) in *out.
     bool psql(const QString &database, const QString &sql, QString *out = nullptr,
-              const QString &user = QStringLiteral("postgres"));
+              const QString &user = QStringLiteral("postgres"), bool isFile = false);
     bool psqlFile(const QString &database, const QString &file, QString *out = nullptr,
-                  const QString &user = QStringLiteral("postgres"));
+                  const QString &user = QStringLiteral("postgres"))
+    {
+        return psql(database, file, out, user, true);
+    }
     bool createDatabase(const QString &name);
 
 private:
