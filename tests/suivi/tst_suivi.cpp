@@ -324,6 +324,13 @@ private slots:
         QTRY_COMPARE(w->classPage().children.size(), std::size_t(4));
         QCOMPARE(asked, QStringLiteral(
                             "Retirer Léa ? Ses 9 réponses gardées seront effacées, avec ses niveaux et ses manches."));
+        {
+            auto db = store::Database::open({file(), {}}, QStringLiteral("look"));
+            QSqlQuery left(db->sql()); // Léa alone had levels; Zoé's round stays
+            QVERIFY(left.exec(QStringLiteral("SELECT (SELECT count(*) FROM levels) || ' ' || (SELECT count(*) FROM"
+                                             " rounds)")) && left.next());
+            QCOMPARE(left.value(0).toString(), QStringLiteral("0 1"));
+        }
 
         const QString csv = m_dir.filePath(QStringLiteral("réponses.csv"));
         w->exportTo(csv);
