@@ -41,8 +41,6 @@ int freePort()
 
 } // namespace
 
-PgServer::PgServer() = default;
-
 PgServer::~PgServer()
 {
     if (m_running)
@@ -57,15 +55,6 @@ QString PgServer::binDir()
         if (QFileInfo::exists(root.filePath(version + QStringLiteral("/bin/initdb"))))
             best = std::max(best, version.toInt());
     return best ? root.filePath(QString::number(best) + QStringLiteral("/bin")) : QString();
-}
-
-QString PgServer::dataDir() const
-{
-    return m_root + QStringLiteral("/data");
-}
-QString PgServer::socketDir() const
-{
-    return m_root + QStringLiteral("/sock");
 }
 
 QStringList PgServer::asServerUser(const QString &program) const

@@ -17,7 +17,6 @@ namespace testsupport {
 class PgServer
 {
 public:
-    PgServer();
     ~PgServer(); // stops the server, whatever state it is in
 
     // Where PostgreSQL's programs are (/usr/lib/postgresql/<newest>/bin); empty when not installed.
@@ -30,7 +29,7 @@ public:
     bool startAgain();
     const QString &error() const { return m_error; }
 
-    QString socketDir() const;
+    QString socketDir() const { return m_root + QStringLiteral("/sock"); }
     int port() const { return m_port; }
     // The process id of the postmaster (for its CPU time); 0 when not running.
     qint64 postmasterPid() const;
@@ -50,7 +49,7 @@ public:
 private:
     bool run(const QStringList &command, QString *out = nullptr, int timeoutMs = 60000);
     QStringList asServerUser(const QString &program) const;
-    QString dataDir() const;
+    QString dataDir() const { return m_root + QStringLiteral("/data"); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_root;
