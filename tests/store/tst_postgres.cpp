@@ -77,7 +77,11 @@ class TestPostgres : public QObject
     }
 
 private slots:
-    void initTestCase() { QVERIFY2(m_server.start(), qPrintable(m_server.error())); }
+    void initTestCase()
+    {
+        QVERIFY2(m_server.start(), qPrintable(m_server.error()));
+        QVERIFY2(script(QStringLiteral("ecole")), qPrintable(m_server.error())); // the school's store
+    }
 
     void address_data()
     {
@@ -112,7 +116,6 @@ private slots:
     // settings stay in its own file.
     void scriptMatchesTheGame()
     {
-        QVERIFY2(script(QStringLiteral("ecole")), qPrintable(m_server.error()));
         QVERIFY(m_server.psqlFile(QStringLiteral("ecole"), QStringLiteral(CALIVENTO_SOURCE_DIR "/data/postgresql/ecole.sql")));
         QVERIFY(m_server.createDatabase(QStringLiteral("jeu")));
         QVERIFY(Database::open({{}, m_server.url(QStringLiteral("jeu"))}, QStringLiteral("jeu")));
@@ -135,42 +138,22 @@ private slots:
         QCOMPARE(computer->setting(QStringLiteral("classe_du_poste")), QStringLiteral("cm1"));
     }
 
-    // What each role may do on the store the script made (run in order, on one round).
+    // What the game's role may not do; what it may do, the game itself does in the crash case below.
     void rights_data()
     {
         QTest::addColumn<QString>("role");
         QTest::addColumn<QString>("sql");
         QTest::addColumn<bool>("allowed");
-        const QString answer =
-            QStringLiteral("INSERT INTO answers(round, seq, instrument, answer, correct, first_try, elapsed_ms)"
-                           " SELECT n, 1, 'violon', 'alto', 0, 1, 10 FROM rounds WHERE id = 'r1' ON CONFLICT ");
-        QTest::newRow("suivi adds a child")
-            << suiviRole
-            << QStringLiteral("INSERT INTO classes VALUES ('c1', 'CE2 B', 1); INSERT INTO children(id, class_id,"
-                              " first_name, picture, hears_found, created_ms) VALUES ('e1', 'c1', 'Léa', 'violon', 0, 1)")
-            << true;
         QTest::newRow("poste reads no answer") << poste << QStringLiteral("SELECT * FROM answers") << false;
-        QTest::newRow("poste starts a round")
-            << poste
-            << QStringLiteral("INSERT INTO rounds(id, child_id, mode, game, level, started_ms) VALUES"
-                              " ('r1', 'e1', 'vue', 'cordes', 1, 10) ON CONFLICT DO NOTHING")
-            << true;
-        QTest::newRow("poste adds an answer") << poste << answer + QStringLiteral("DO NOTHING") << true;
         QTest::newRow("poste rewrites no answer")
-            << poste << answer + QStringLiteral("(round, seq) DO UPDATE SET answer = excluded.answer") << false;
-        QTest::newRow("poste erases no answer") << poste << QStringLiteral("DELETE FROM answers") << false;
-        QTest::newRow("poste ends the round")
-            << poste << QStringLiteral("UPDATE rounds SET outcome = 'gagné', points = 3 WHERE id = 'r1'") << true;
-        QTest::newRow("poste reads no outcome") << poste << QStringLiteral("SELECT outcome FROM rounds") << false;
-        QTest::newRow("poste reads the class")
-            << poste << QStringLiteral("SELECT c.name, e.first_name FROM classes c JOIN children e ON e.class_id = c.id")
-            << true;
-        QTest::newRow("poste renames no child") << poste << QStringLiteral("UPDATE children SET first_name = 'X'") << false;
-        QTest::newRow("poste opens a level")
             << poste
-            << QStringLiteral("INSERT INTO levels VALUES ('e1', 'cordes', 2) ON CONFLICT (child_id, game) DO UPDATE SET"
-                              " open_levels = excluded.open_levels WHERE levels.open_levels < excluded.open_levels")
-            << true;
+            << QStringLiteral("INSERT INTO answers(round, seq, instrument, answer, correct, first_try, elapsed_ms)"
+                              " SELECT n, 1, 'violon', 'alto', 0, 1, 10 FROM rounds"
+                              " ON CONFLICT (round, seq) DO UPDATE SET answer = excluded.answer")
+            << false;
+        QTest::newRow("poste erases no answer") << poste << QStringLiteral("DELETE FROM answers") << false;
+        QTest::newRow("poste reads no outcome") << poste << QStringLiteral("SELECT outcome FROM rounds") << false;
+        QTest::newRow("poste renames no child") << poste << QStringLiteral("UPDATE children SET first_name = 'X'") << false;
         QTest::newRow("poste upgrades nothing") << poste << QStringLiteral("ALTER TABLE answers ADD x INTEGER") << false;
         QTest::newRow("suivi erases a child's answers") << suiviRole << QStringLiteral("DELETE FROM answers") << true;
     }
