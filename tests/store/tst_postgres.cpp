@@ -60,8 +60,9 @@ class TestPostgres : public QObject
         return psql(database, QStringLiteral("SELECT table_name, column_name, data_type, is_nullable, is_identity,"
                                              " coalesce(column_default, '') FROM information_schema.columns"
                                              " WHERE table_schema = 'public' ORDER BY 1, 2")) +
-               psql(database, QStringLiteral("SELECT conrelid::regclass, contype, pg_get_constraintdef(oid) FROM"
-                                             " pg_constraint WHERE connamespace = 'public'::regnamespace ORDER BY 1, 2, 3")) +
+               psql(database,
+                    QStringLiteral("SELECT conrelid::regclass, contype, pg_get_constraintdef(oid) FROM"
+                                   " pg_constraint WHERE connamespace = 'public'::regnamespace ORDER BY 1, 2, 3")) +
                psql(database, QStringLiteral("SELECT indexdef FROM pg_indexes WHERE schemaname = 'public' ORDER BY 1"));
     }
     // A store on the server made by the school's script, with one child added by the teacher.
@@ -108,7 +109,8 @@ private slots:
         if (made)
             QVERIFY2(made->startsWith(conninfo.section(u' ', 0, 0)) && made->contains(conninfo.section(u' ', -1)),
                      qPrintable(*made));
-        QVERIFY(!error.contains(QStringLiteral("secret")) && !server::describe(base).contains(QStringLiteral("secret")));
+        QVERIFY(!error.contains(QStringLiteral("secret")) &&
+                !server::describe(base).contains(QStringLiteral("secret")));
     }
 
     // The school's script, run twice, and the game's own upgrades make the same tables, columns,
@@ -116,13 +118,15 @@ private slots:
     // settings stay in its own file.
     void scriptMatchesTheGame()
     {
-        QVERIFY(m_server.psqlFile(QStringLiteral("ecole"), QStringLiteral(CALIVENTO_SOURCE_DIR "/data/postgresql/ecole.sql")));
+        QVERIFY(m_server.psqlFile(QStringLiteral("ecole"),
+                                  QStringLiteral(CALIVENTO_SOURCE_DIR "/data/postgresql/ecole.sql")));
         QVERIFY(m_server.createDatabase(QStringLiteral("jeu")));
         QVERIFY(Database::open({{}, m_server.url(QStringLiteral("jeu"))}, QStringLiteral("jeu")));
         const QString made = describeSchema(QStringLiteral("jeu"));
         QVERIFY(made.contains(QStringLiteral("answers|sent_ms")));
         QCOMPARE(describeSchema(QStringLiteral("ecole")), made);
-        QCOMPARE(psql(QStringLiteral("ecole"), QStringLiteral("SELECT value FROM meta")), QString::number(schema::version));
+        QCOMPARE(psql(QStringLiteral("ecole"), QStringLiteral("SELECT value FROM meta")),
+                 QString::number(schema::version));
 
         const QString computerFile = m_dir.filePath(QStringLiteral("poste.sqlite"));
         {
@@ -153,8 +157,10 @@ private slots:
             << false;
         QTest::newRow("poste erases no answer") << poste << QStringLiteral("DELETE FROM answers") << false;
         QTest::newRow("poste reads no outcome") << poste << QStringLiteral("SELECT outcome FROM rounds") << false;
-        QTest::newRow("poste renames no child") << poste << QStringLiteral("UPDATE children SET first_name = 'X'") << false;
-        QTest::newRow("poste upgrades nothing") << poste << QStringLiteral("ALTER TABLE answers ADD x INTEGER") << false;
+        QTest::newRow("poste renames no child")
+            << poste << QStringLiteral("UPDATE children SET first_name = 'X'") << false;
+        QTest::newRow("poste upgrades nothing")
+            << poste << QStringLiteral("ALTER TABLE answers ADD x INTEGER") << false;
         QTest::newRow("suivi erases a child's answers") << suiviRole << QStringLiteral("DELETE FROM answers") << true;
     }
     void rights()
@@ -280,7 +286,8 @@ private slots:
             kept << here.value(0).toString();
         kept.sort();
         QCOMPARE(kept.size(), 75);
-        QCOMPARE(sortedLines(psql(QStringLiteral("crash"), QStringLiteral("SELECT round_id || ':' || seq FROM answer_rows"))),
+        QCOMPARE(sortedLines(
+                     psql(QStringLiteral("crash"), QStringLiteral("SELECT round_id || ':' || seq FROM answer_rows"))),
                  kept);
         QCOMPARE(psql(QStringLiteral("crash"), QStringLiteral("SELECT count(*) || ' ' || count(*) FILTER (WHERE"
                                                               " outcome = '') FROM rounds")),
@@ -300,8 +307,9 @@ private slots:
         connect(&ticker, &QTimer::timeout, this, [&] { longestGap = std::max(longestGap, int(sinceTick.restart())); });
         sinceTick.start();
         ticker.start(10);
-        auto sync = std::make_unique<Sync>(m_dir.filePath(QStringLiteral("silent.sqlite")),
-                                           QStringLiteral("postgresql://%1@127.0.0.1:%2/ecole").arg(poste).arg(silent.serverPort()));
+        auto sync = std::make_unique<Sync>(
+            m_dir.filePath(QStringLiteral("silent.sqlite")),
+            QStringLiteral("postgresql://%1@127.0.0.1:%2/ecole").arg(poste).arg(silent.serverPort()));
         QSignalSpy passed(sync.get(), &Sync::passed);
         sync->sendSoon();
         QTRY_VERIFY_WITH_TIMEOUT(!passed.isEmpty(), 15000);
@@ -357,7 +365,8 @@ private slots:
         QSqlDatabase::removeDatabase(QStringLiteral("v-server"));
         QCOMPARE(pending(local->sql()).answers, state == ServerState::Connected ? 0 : 3);
         QCOMPARE(psql(database, QStringLiteral("SELECT value || ' ' || (SELECT count(*) FROM answers) FROM meta")),
-                 QStringLiteral("%1 %2").arg(schema.isEmpty() ? QString::number(schema::version) : schema)
+                 QStringLiteral("%1 %2")
+                     .arg(schema.isEmpty() ? QString::number(schema::version) : schema)
                      .arg(state == ServerState::Connected ? 3 : 0));
         auto *button = page.findChild<QPushButton *>(QStringLiteral("base_mettre_a_jour"));
         QCOMPARE(button->isVisibleTo(&page), state == ServerState::Older);

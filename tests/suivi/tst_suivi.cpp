@@ -4,7 +4,6 @@
 
 // "Suivi des enfants": its rules, the access code, and the window driven with keys and over the
 // accessibility tree, on a real SQLite file.
-#include "store/csv.h"
 #include "store/database.h"
 #include "suivi/access.h"
 #include "suivi/report.h"
@@ -76,7 +75,7 @@ class TestSuivi : public QObject
         return window;
     }
     static int page(Window &w) { return w.findChild<QStackedWidget *>(QStringLiteral("pages"))->currentIndex(); }
-    template<class T = QWidget> static T *find(Window &w, const char *name)
+    template <class T = QWidget> static T *find(Window &w, const char *name)
     {
         return w.findChild<T *>(QString::fromLatin1(name));
     }
@@ -279,7 +278,8 @@ private slots:
                 qPrintable(widget->objectName() + QLatin1Char(' ') + QLatin1String(widget->metaObject()->className())));
         }
         QCOMPARE(QAccessible::queryAccessibleInterface(map)->role(), QAccessible::Table);
-        QVERIFY(model->index(1, violon).data(Qt::AccessibleTextRole).toString().startsWith(QStringLiteral("Léa, le violon : 67 %")));
+        const QString spoken = model->index(1, violon).data(Qt::AccessibleTextRole).toString();
+        QVERIFY(spoken.startsWith(QStringLiteral("Léa, le violon : 67 %")));
 
         // The report, for the child and for the class.
         QVERIFY(w->writePdf(m_dir.filePath(QStringLiteral("lea.pdf")), true));
@@ -328,7 +328,8 @@ private slots:
             auto db = store::Database::open({file(), {}}, QStringLiteral("look"));
             QSqlQuery left(db->sql()); // Léa alone had levels; Zoé's round stays
             QVERIFY(left.exec(QStringLiteral("SELECT (SELECT count(*) FROM levels) || ' ' || (SELECT count(*) FROM"
-                                             " rounds)")) && left.next());
+                                             " rounds)")) &&
+                    left.next());
             QCOMPARE(left.value(0).toString(), QStringLiteral("0 1"));
         }
 
@@ -337,11 +338,9 @@ private slots:
         QTRY_VERIFY(QFile::exists(csv));
         QFile out(csv);
         QVERIFY(out.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = out.readAll().split('\n');
-        QCOMPARE(lines.first().trimmed(), QByteArray(store::csv::header));
-        QCOMPARE(lines.size(), 1 + 3 + 1); // Zoé's round, and the end of the last line
+        const QList<QByteArray> lines = out.readAll().split('\n'); // the format is the CSV test's
+        QCOMPARE(lines.size(), 1 + 3 + 1); // the header, Zoé's round, and the end of the last line
         QVERIFY(lines[1].contains(",Zoé,Ma classe,vue,"));
-        QVERIFY(lines[1].trimmed().endsWith(",Le cor,Le cor,1,1,1000"));
     }
 
     // On a new computer: no code, the first child made takes the levels of the files when the
@@ -379,8 +378,9 @@ private slots:
             auto db = store::Database::open({fresh, {}}, QStringLiteral("look"));
             const std::vector<store::Child> children = db->children();
             QCOMPARE(children.size(), std::size_t(2));
-            const auto jean = std::find_if(children.begin(), children.end(),
-                                           [](const store::Child &c) { return c.firstName == QStringLiteral("Jean-Noël"); });
+            const auto jean = std::find_if(children.begin(), children.end(), [](const store::Child &c) {
+                return c.firstName == QStringLiteral("Jean-Noël");
+            });
             QCOMPARE(store::stats::levels(db->sql(), jean->id)[QStringLiteral("vents")], 3);
             QCOMPARE(db->setting(QStringLiteral("classe_du_poste")), std::optional<QString>(jean->classId));
         }
