@@ -86,43 +86,36 @@ private slots:
         QVERIFY(QDir::setCurrent(here));
     }
 
+    // A file that is not ours, or from a newer game, is refused with its name.
     void refused_data()
     {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("schema");
+        QTest::addColumn<QString>("sql"); // made into a SQLite file; none: a text file
         QTest::addColumn<QString>("says");
-        QTest::newRow("text") << QByteArray("date,enfant\n") << QString()
-                              << QStringLiteral("n'est pas un fichier de résultats");
-        QTest::newRow("empty") << QByteArray() << QString() << QStringLiteral("n'est pas un fichier de résultats");
-        QTest::newRow("another program's database")
-            << QByteArray("sqlite") << QString() << QStringLiteral("n'est pas un fichier de résultats");
-        QTest::newRow("newer game") << QByteArray() << QStringLiteral("99") << QStringLiteral("version plus récente");
+        const QString notOurs = QStringLiteral("n'est pas un fichier de résultats");
+        QTest::newRow("text") << QString() << notOurs;
+        QTest::newRow("another program's database") << QStringLiteral("CREATE TABLE notes(x TEXT)") << notOurs;
+        QTest::newRow("newer game") << QStringLiteral("CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT);"
+                                                      "INSERT INTO meta VALUES('schema', '99')")
+                                    << QStringLiteral("version plus récente");
     }
     void refused()
     {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, schema);
+        QFETCH(QString, sql);
         QFETCH(QString, says);
         const QString file = path(QStringLiteral("refused.calivento"));
         QFile::remove(file);
-        if (content == "sqlite" || !schema.isEmpty()) {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("maker"));
-            db.setDatabaseName(file);
-            QVERIFY(db.open());
-            QSqlQuery query(db);
-            if (schema.isEmpty()) {
-                QVERIFY(query.exec(QStringLiteral("CREATE TABLE notes(x TEXT)")));
-            } else {
-                QVERIFY(query.exec(QStringLiteral("CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT)")));
-                QVERIFY(query.exec(QStringLiteral("INSERT INTO meta VALUES('schema', '%1')").arg(schema)));
-            }
-            db.close();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(QStringLiteral("maker"));
-        } else {
+        if (sql.isEmpty()) {
             QFile out(file);
-            QVERIFY(out.open(QIODevice::WriteOnly));
-            out.write(content);
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write("date,enfant\n") > 0);
+        } else {
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("maker"));
+                db.setDatabaseName(file);
+                QVERIFY(db.open());
+                for (const QString &statement : sql.split(u';'))
+                    QVERIFY(QSqlQuery(db).exec(statement));
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("maker"));
         }
         std::optional<Database> target = Database::open({path(QStringLiteral("d.sqlite")), {}}, QStringLiteral("d"));
         QVERIFY(target);

@@ -27,8 +27,8 @@ private slots:
         QTest::newRow("two") << 2 << 0 << "–" << noShareColor << "Léa, le violon : pas assez de réponses (2)";
         QTest::newRow("none right") << 4 << 0 << "0 %" << shareColor(0)
                                     << "Léa, le violon : 0 % de bonnes premières réponses sur 4";
-        QTest::newRow("half") << 4 << 2 << "50 %" << shareColor(50)
-                              << "Léa, le violon : 50 % de bonnes premières réponses sur 4";
+        QTest::newRow("two of three") << 3 << 2 << "67 %" << shareColor(67)
+                                      << "Léa, le violon : 67 % de bonnes premières réponses sur 3";
         QTest::newRow("all") << 3 << 3 << "100 %" << shareColor(100)
                              << "Léa, le violon : 100 % de bonnes premières réponses sur 3";
     }
@@ -48,10 +48,7 @@ private slots:
                         {QStringLiteral("id-zoe"), QStringLiteral("Zoé"), {}}});
         QCOMPARE(model.rowCount(), 2);
         QCOMPARE(model.columnCount(), 24);
-        const QModelIndex cell = model.index(0, 4);
-        QCOMPARE(model.headerData(4, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Le violon"));
-        QCOMPARE(model.headerData(4, Qt::Horizontal, FamilyRole).toString(),
-                 QStringLiteral("Les instruments à cordes"));
+        const QModelIndex cell = model.index(0, 4); // the violin: the window's test reads the headers
         QCOMPARE(model.headerData(1, Qt::Vertical, ChildIdRole).toString(), QStringLiteral("id-zoe"));
         QCOMPARE(cell.data().toString(), text);
         QCOMPARE(cell.data(Qt::BackgroundRole).value<QColor>(), colour);

@@ -4,7 +4,6 @@
 
 // "Suivi des enfants": its rules, the access code, and the window driven with keys and over the
 // accessibility tree, on a real SQLite file.
-#include "store/csv.h"
 #include "store/database.h"
 #include "suivi/access.h"
 #include "suivi/report.h"
@@ -13,6 +12,7 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QBuffer>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -75,6 +75,11 @@ class TestSuivi : public QObject
         return window;
     }
     static int page(Window &w) { return w.findChild<QStackedWidget *>(QStringLiteral("pages"))->currentIndex(); }
+    template <class T = QWidget> static T *find(Window &w, const char *name)
+    {
+        return w.findChild<T *>(QString::fromLatin1(name));
+    }
+    static void click(Window &w, const char *name) { find<QAbstractButton>(w, name)->click(); }
 
 private slots:
     void initTestCase()
@@ -89,11 +94,8 @@ private slots:
         QTest::addColumn<QDateTime>("at");
         QTest::addColumn<QDateTime>("start");
         const QDateTime sunday(QDate(2026, 3, 15), QTime(23, 59));
-        QTest::newRow("week, on Thursday") << int(Period::Semaine) << now << QDateTime(QDate(2026, 3, 9), {});
         QTest::newRow("week, on Sunday night") << int(Period::Semaine) << sunday << QDateTime(QDate(2026, 3, 9), {});
         QTest::newRow("month") << int(Period::Mois) << now << QDateTime(QDate(2026, 3, 1), {});
-        QTest::newRow("school year, in spring")
-            << int(Period::AnneeScolaire) << now << QDateTime(QDate(2025, 9, 1), {});
         QTest::newRow("school year, on 1 September")
             << int(Period::AnneeScolaire) << QDateTime(QDate(2026, 9, 1), QTime(8, 0))
             << QDateTime(QDate(2026, 9, 1), {});
@@ -110,33 +112,11 @@ private slots:
         QCOMPARE(periodStart(static_cast<Period>(period), at), start.toMSecsSinceEpoch());
     }
 
-    // Shares, their colours and their text: too few answers say nothing.
-    void shares_data()
-    {
-        QTest::addColumn<int>("answers");
-        QTest::addColumn<int>("right");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("none") << 0 << 0 << QStringLiteral("–");
-        QTest::newRow("two right of two") << 2 << 2 << QStringLiteral("–");
-        QTest::newRow("none right of three") << 3 << 0 << QStringLiteral("0 %");
-        QTest::newRow("two of three") << 3 << 2 << QStringLiteral("67 %");
-        QTest::newRow("all") << 12 << 12 << QStringLiteral("100 %");
-    }
-    void shares()
-    {
-        QFETCH(int, answers);
-        QFETCH(int, right);
-        QFETCH(QString, text);
-        QCOMPARE(shareText(share(answers, right)), text);
-    }
-
     // Red, then yellow, then green, and dark text readable on each.
     void colourScale()
     {
-        const QColor red = shareColor(0), yellow = shareColor(50), green = shareColor(100);
-        QVERIFY(red.hue() <= 5);
-        QVERIFY(yellow.hue() > 40 && yellow.hue() < 65);
-        QVERIFY(green.hue() > 100 && green.hue() < 140);
+        QVERIFY(shareColor(0).hue() <= 5 && shareColor(100).hue() > 100 && shareColor(100).hue() < 140);
+        QVERIFY(shareColor(50).hue() > 40 && shareColor(50).hue() < 65);
         for (int percent = 0; percent <= 100; percent += 10) {
             const QColor c = shareColor(percent);
             QVERIFY2(c.lightnessF() > 0.55, qPrintable(QString::number(percent)));
@@ -145,28 +125,13 @@ private slots:
         }
     }
 
-    void sentences_data()
-    {
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("answered");
-        QTest::addColumn<int>("times");
-        QTest::addColumn<QString>("sentence");
-        QTest::newRow("le, la") << "hautbois"
-                                << "clarinette" << 7 << "A pris le hautbois pour la clarinette (7 fois)";
-        QTest::newRow("l'") << "violon"
-                            << "alto" << 1 << "A pris le violon pour l'alto (1 fois)";
-        QTest::newRow("les") << "timbales"
-                             << "cymbales" << 2 << "A pris les timbales pour les cymbales (2 fois)";
-        QTest::newRow("two words") << "ct_basson"
-                                   << "cor_anglais" << 3 << "A pris le contrebasson pour le cor anglais (3 fois)";
-    }
+    // "le", "la" and "l'" are said on Léa's page below; "les" and the names of two words here.
     void sentences()
     {
-        QFETCH(QString, shown);
-        QFETCH(QString, answered);
-        QFETCH(int, times);
-        QFETCH(QString, sentence);
-        QCOMPARE(childConfusion(shown, answered, times), sentence);
+        QCOMPARE(childConfusion(QStringLiteral("timbales"), QStringLiteral("cymbales"), 2),
+                 QStringLiteral("A pris les timbales pour les cymbales (2 fois)"));
+        QCOMPARE(childConfusion(QStringLiteral("ct_basson"), QStringLiteral("cor_anglais"), 3),
+                 QStringLiteral("A pris le contrebasson pour le cor anglais (3 fois)"));
     }
 
     // Only a salted key is kept; a wrong code is refused, and the fifth makes the door wait.
@@ -179,15 +144,14 @@ private slots:
         QVERIFY(access::matches(QStringLiteral("2468"), kept));
         QVERIFY(!access::matches(QStringLiteral("2469"), kept));
         QVERIFY(!access::matches(QStringLiteral("2468"), access::keep(QStringLiteral("2468"), 1000)));
-        QVERIFY(!access::isValidCode(QStringLiteral("123")) && !access::isValidCode(QStringLiteral("123456789")) &&
-                !access::isValidCode(QStringLiteral("12a4")) && access::isValidCode(QStringLiteral("12345678")));
+        for (const char *code : {"123", "123456789", "12a4"})
+            QVERIFY(!access::isValidCode(QString::fromLatin1(code)));
+        QVERIFY(access::isValidCode(QStringLiteral("12345678")));
 
         qint64 clock = 0;
         access::Door door(kept, [&] { return clock; });
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 5; ++i)
             QCOMPARE(door.tryCode(QStringLiteral("0000")), access::Door::Verdict::Wrong);
-        QCOMPARE(door.waitLeft(), 0);
-        QCOMPARE(door.tryCode(QStringLiteral("0000")), access::Door::Verdict::Wrong);
         QCOMPARE(door.waitLeft(), 30000);
         clock += 29999;
         QCOMPARE(door.tryCode(QStringLiteral("2468")), access::Door::Verdict::Waiting);
@@ -202,7 +166,7 @@ private slots:
         {
             auto w = openWindow();
             QTRY_COMPARE(page(*w), 1);
-            auto *code = w->findChild<QLineEdit *>(QStringLiteral("E_nouveau_code"));
+            auto *code = find<QLineEdit>(*w, "E_nouveau_code");
             QTRY_VERIFY(code->hasFocus());
             QTest::keyClicks(code, QStringLiteral("13579"));
             QTest::keyClick(code, Qt::Key_Tab);
@@ -212,7 +176,6 @@ private slots:
         }
         {
             auto db = store::Database::open({file(), {}}, QStringLiteral("look"));
-            QVERIFY(db);
             QSqlQuery all(db->sql());
             QVERIFY(all.exec(QStringLiteral("SELECT key, value FROM settings")));
             while (all.next())
@@ -221,14 +184,13 @@ private slots:
         }
         auto w = openWindow();
         QTRY_COMPARE(page(*w), 2);
-        auto *code = w->findChild<QLineEdit *>(QStringLiteral("E_code"));
-        auto *message = w->findChild<QLabel *>(QStringLiteral("L_message"));
+        auto *code = find<QLineEdit>(*w, "E_code");
         for (int i = 0; i < access::triesBeforeWait; ++i) {
             QTRY_VERIFY(code->isEnabled());
             QTest::keyClicks(code, QStringLiteral("1111"));
             QTest::keyClick(code, Qt::Key_Return);
         }
-        QTRY_VERIFY(message->text().contains(QStringLiteral("attendez 30 secondes")));
+        QTRY_VERIFY(find<QLabel>(*w, "L_message")->text().contains(QStringLiteral("attendez 30 secondes")));
         QVERIFY(!code->isEnabled());
         m_clock += access::waitMs;
         QTRY_VERIFY(code->isEnabled());
@@ -243,7 +205,6 @@ private slots:
         QString lea, zoe;
         {
             auto db = store::Database::open({file(), {}}, QStringLiteral("seed"));
-            QVERIFY(db);
             const store::ClassRow klass = db->defaultClass();
             const qint64 thisWeek = QDateTime(QDate(2026, 3, 10), QTime(9, 0)).toMSecsSinceEpoch();
             const qint64 lastYear = QDateTime(QDate(2025, 6, 10), QTime(9, 0)).toMSecsSinceEpoch();
@@ -269,7 +230,7 @@ private slots:
         QTRY_COMPARE(page(*w), 3);
         QSignalSpy shown(w.get(), &Window::classShown);
         QTRY_VERIFY(!w->classPage().grid.empty());
-        auto *map = w->findChild<QTableView *>(QStringLiteral("Table_classe"));
+        auto *map = find<QTableView>(*w, "Table_classe");
         QAbstractItemModel *model = map->model();
         QCOMPARE(model->rowCount(), 3);
         // French order: Émile between Léa's E and Z.
@@ -280,11 +241,11 @@ private slots:
         QCOMPARE(model->index(1, hautbois).data().toString(), QStringLiteral("33 %")); // three first answers
         QCOMPARE(model->index(1, violon).data().toString(), QStringLiteral("–"));      // the family drop not counted
         QCOMPARE(model->index(2, cor).data().toString(), QStringLiteral("–"));
-        w->findChild<QComboBox *>(QStringLiteral("Combo_periode"))->setCurrentIndex(3); // "Tout"
+        find<QComboBox>(*w, "Combo_periode")->setCurrentIndex(3); // "Tout"
         QTRY_COMPARE(model->index(2, cor).data().toString(), QStringLiteral("100 %"));
         // By ear.
         shown.clear();
-        w->findChild<QAbstractButton *>(QStringLiteral("Option_oreille"))->click();
+        click(*w, "Option_oreille");
         QTRY_VERIFY(!shown.isEmpty());
         QCOMPARE(model->index(1, violon).data().toString(), QStringLiteral("67 %"));
 
@@ -294,14 +255,11 @@ private slots:
         QTest::mouseClick(map->viewport(), Qt::LeftButton, {}, map->visualRect(model->index(1, violon)).center());
         QTRY_VERIFY(!childShown.isEmpty());
         QCOMPARE(w->shownChildId(), lea);
-        auto *confusions = w->findChild<QListWidget *>(QStringLiteral("Liste_confusions_enfant"));
+        auto *confusions = find<QListWidget>(*w, "Liste_confusions_enfant");
         QCOMPARE(confusions->item(0)->text(), QStringLiteral("A pris le hautbois pour la clarinette (2 fois)"));
         QCOMPARE(confusions->item(1)->text(), QStringLiteral("A pris le violon pour l'alto (1 fois)"));
-        QVERIFY2(w->findChild<QLabel *>(QStringLiteral("L_niveaux"))
-                     ->text()
-                     .contains(QStringLiteral("Devine (à l'oreille) : 3")),
-                 qPrintable(w->findChild<QLabel *>(QStringLiteral("L_niveaux"))->text()));
-        QVERIFY(w->findChild<QLabel *>(QStringLiteral("L_jeu"))->text().contains(QStringLiteral("gagnées : 2")));
+        QVERIFY(find<QLabel>(*w, "L_niveaux")->text().contains(QStringLiteral("Devine (à l'oreille) : 3")));
+        QVERIFY(find<QLabel>(*w, "L_jeu")->text().contains(QStringLiteral("gagnées : 2")));
         QCOMPARE(w->childPage().weeks.size(), std::size_t(1));
 
         // Every control has a name a screen reader says, and the heat map's cells say theirs.
@@ -319,18 +277,13 @@ private slots:
                 face && !face->text(QAccessible::Name).isEmpty(),
                 qPrintable(widget->objectName() + QLatin1Char(' ') + QLatin1String(widget->metaObject()->className())));
         }
-        QAccessibleInterface *table = QAccessible::queryAccessibleInterface(map);
-        QCOMPARE(table->role(), QAccessible::Table);
-        QVERIFY(model->index(1, violon)
-                    .data(Qt::AccessibleTextRole)
-                    .toString()
-                    .startsWith(QStringLiteral("Léa, le violon : 67 %")));
+        QCOMPARE(QAccessible::queryAccessibleInterface(map)->role(), QAccessible::Table);
+        const QString spoken = model->index(1, violon).data(Qt::AccessibleTextRole).toString();
+        QVERIFY(spoken.startsWith(QStringLiteral("Léa, le violon : 67 %")));
 
         // The report, for the child and for the class.
         QVERIFY(w->writePdf(m_dir.filePath(QStringLiteral("lea.pdf")), true));
         QVERIFY(w->writePdf(m_dir.filePath(QStringLiteral("classe.pdf")), false));
-        QFile pdf(m_dir.filePath(QStringLiteral("lea.pdf")));
-        QVERIFY(pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-");
     }
 
     // Adding, refusing a name twice, importing, removing with the count said, exporting.
@@ -339,14 +292,14 @@ private slots:
         auto w = openWindow();
         QTRY_VERIFY(!w->classPage().children.empty());
         QSignalSpy said(w.get(), &Window::said);
-        auto *name = w->findChild<QLineEdit *>(QStringLiteral("E_prenom"));
+        auto *name = find<QLineEdit>(*w, "E_prenom");
         name->setText(QStringLiteral("léa"));
-        w->findChild<QAbstractButton *>(QStringLiteral("Command_ajouter"))->click();
+        click(*w, "Command_ajouter");
         QTRY_COMPARE(said.size(), 1);
         QVERIFY2(said.last().first().toString().contains(QStringLiteral("déjà")),
                  qPrintable(said.last().first().toString()));
         name->setText(QStringLiteral("Robert'); DROP TABLE children;--"));
-        w->findChild<QAbstractButton *>(QStringLiteral("Command_ajouter"))->click();
+        click(*w, "Command_ajouter");
         QTRY_COMPARE(w->classPage().children.size(), std::size_t(4));
 
         QFile list(m_dir.filePath(QStringLiteral("liste.csv")));
@@ -363,25 +316,31 @@ private slots:
             asked = text;
             return true;
         });
-        auto *table = w->findChild<QTableWidget *>(QStringLiteral("Table_enfants"));
+        auto *table = find<QTableWidget>(*w, "Table_enfants");
         const auto lea = table->findItems(QStringLiteral("Léa"), Qt::MatchExactly);
         QCOMPARE(lea.size(), 1);
         table->selectRow(lea.first()->row());
-        w->findChild<QAbstractButton *>(QStringLiteral("Command_retirer"))->click();
+        click(*w, "Command_retirer");
         QTRY_COMPARE(w->classPage().children.size(), std::size_t(4));
         QCOMPARE(asked, QStringLiteral(
                             "Retirer Léa ? Ses 9 réponses gardées seront effacées, avec ses niveaux et ses manches."));
+        {
+            auto db = store::Database::open({file(), {}}, QStringLiteral("look"));
+            QSqlQuery left(db->sql()); // Léa alone had levels; Zoé's round stays
+            QVERIFY(left.exec(QStringLiteral("SELECT (SELECT count(*) FROM levels) || ' ' || (SELECT count(*) FROM"
+                                             " rounds)")) &&
+                    left.next());
+            QCOMPARE(left.value(0).toString(), QStringLiteral("0 1"));
+        }
 
         const QString csv = m_dir.filePath(QStringLiteral("réponses.csv"));
         w->exportTo(csv);
         QTRY_VERIFY(QFile::exists(csv));
         QFile out(csv);
         QVERIFY(out.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = out.readAll().split('\n');
-        QCOMPARE(lines.first().trimmed(), QByteArray(store::csv::header));
-        QCOMPARE(lines.size(), 1 + 3 + 1); // Zoé's round, and the end of the last line
+        const QList<QByteArray> lines = out.readAll().split('\n'); // the format is the CSV test's
+        QCOMPARE(lines.size(), 1 + 3 + 1); // the header, Zoé's round, and the end of the last line
         QVERIFY(lines[1].contains(",Zoé,Ma classe,vue,"));
-        QVERIFY(lines[1].trimmed().endsWith(",Le cor,Le cor,1,1,1000"));
     }
 
     // On a new computer: no code, the first child made takes the levels of the files when the
@@ -395,25 +354,25 @@ private slots:
         const QString fresh = m_dir.filePath(QStringLiteral("neuf.sqlite"));
         auto w = openWindow(fresh);
         QTRY_COMPARE(page(*w), 1);
-        w->findChild<QAbstractButton *>(QStringLiteral("Command_sans_code"))->click();
+        click(*w, "Command_sans_code");
         QTRY_COMPARE(page(*w), 3);
         QStringList asked;
         w->setConfirm([&](const QString &, const QString &yes, const QString &) {
             asked << yes;
             return true;
         });
-        QTRY_VERIFY(w->findChild<QComboBox *>(QStringLiteral("Combo_classe_enfant"))->count() > 0);
-        w->findChild<QComboBox *>(QStringLiteral("Combo_classe_enfant"))->setEditText(QStringLiteral("CE2 B"));
-        w->findChild<QLineEdit *>(QStringLiteral("E_prenom"))->setText(QStringLiteral("  Jean-Noël  "));
-        w->findChild<QAbstractButton *>(QStringLiteral("Command_ajouter"))->click();
-        QTRY_COMPARE(asked, QStringList{QStringLiteral("Reprendre la progression actuelle")});
-        w->findChild<QLineEdit *>(QStringLiteral("E_prenom"))->setText(QStringLiteral("Inès"));
-        w->findChild<QAbstractButton *>(QStringLiteral("Command_ajouter"))->click();
-        QTRY_COMPARE(w->findChild<QTableWidget *>(QStringLiteral("Table_enfants"))->rowCount(), 2);
-        QCOMPARE(asked.size(), 1); // only for the first child
-        QCOMPARE(w->findChild<QComboBox *>(QStringLiteral("Combo_classe"))->currentText(), QStringLiteral("CE2 B"));
+        QTRY_VERIFY(find<QComboBox>(*w, "Combo_classe_enfant")->count() > 0);
+        find<QComboBox>(*w, "Combo_classe_enfant")->setEditText(QStringLiteral("CE2 B"));
+        for (const QString &name : {QStringLiteral("  Jean-Noël  "), QStringLiteral("Inès")}) {
+            find<QLineEdit>(*w, "E_prenom")->setText(name);
+            click(*w, "Command_ajouter");
+            QTRY_VERIFY(!asked.isEmpty());
+        }
+        QTRY_COMPARE(find<QTableWidget>(*w, "Table_enfants")->rowCount(), 2);
+        QCOMPARE(asked, QStringList{QStringLiteral("Reprendre la progression actuelle")}); // the first child only
+        QCOMPARE(find<QComboBox>(*w, "Combo_classe")->currentText(), QStringLiteral("CE2 B"));
         QSignalSpy said(w.get(), &Window::said);
-        w->findChild<QAbstractButton *>(QStringLiteral("Command_classe_du_poste"))->click();
+        click(*w, "Command_classe_du_poste");
         QTRY_COMPARE(said.size(), 1);
         {
             auto db = store::Database::open({fresh, {}}, QStringLiteral("look"));
@@ -422,12 +381,11 @@ private slots:
             const auto jean = std::find_if(children.begin(), children.end(), [](const store::Child &c) {
                 return c.firstName == QStringLiteral("Jean-Noël");
             });
-            QVERIFY(jean != children.end());
             QCOMPARE(store::stats::levels(db->sql(), jean->id)[QStringLiteral("vents")], 3);
             QCOMPARE(db->setting(QStringLiteral("classe_du_poste")), std::optional<QString>(jean->classId));
         }
-        w->findChild<QAbstractButton *>(QStringLiteral("Command_effacer"))->click();
-        QTRY_COMPARE(w->findChild<QTableWidget *>(QStringLiteral("Table_enfants"))->rowCount(), 0);
+        click(*w, "Command_effacer");
+        QTRY_COMPARE(find<QTableWidget>(*w, "Table_enfants")->rowCount(), 0);
         QCOMPARE(asked.last(), QStringLiteral("Effacer toutes les données"));
         w.reset();
         auto again = openWindow(fresh);
@@ -443,14 +401,13 @@ private slots:
             report.lines << QStringLiteral("Enfant %1").arg(i);
             report.cells.push_back({{QStringLiteral("violon"), {4, 3}}});
         }
-        const QString file = m_dir.filePath(QStringLiteral("pages.pdf"));
+        QBuffer pdf;
+        QVERIFY(pdf.open(QIODevice::WriteOnly));
         {
-            QPdfWriter writer(file);
+            QPdfWriter writer(&pdf);
             QVERIFY(paintReport(writer, report));
         }
-        QFile pdf(file);
-        QVERIFY(pdf.open(QIODevice::ReadOnly));
-        QVERIFY(pdf.readAll().count("/Type /Page\n") >= 2);
+        QVERIFY(pdf.data().startsWith("%PDF-") && pdf.data().count("/Type /Page\n") >= 2);
     }
 };
 

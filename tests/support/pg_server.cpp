@@ -9,11 +9,9 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrlQuery>
-#include <QVersionNumber>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <pwd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,24 +38,7 @@ int freePort()
     return port;
 }
 
-// Whether `nobody` can walk down to the folder (every folder above it open to others).
-bool reachableByOthers(const QString &path)
-{
-    QDir dir(QFileInfo(path).absoluteFilePath());
-    for (;;) {
-        struct stat info {
-        };
-        if (::stat(QFile::encodeName(dir.absolutePath()).constData(), &info) != 0 || !(info.st_mode & S_IXOTH))
-            return false;
-        if (dir.isRoot())
-            return true;
-        dir.cdUp();
-    }
-}
-
 } // namespace
-
-PgServer::PgServer() = default;
 
 PgServer::~PgServer()
 {
@@ -67,30 +48,12 @@ PgServer::~PgServer()
 
 QString PgServer::binDir()
 {
-    const QByteArray chosen = qgetenv("CALIVENTO_PG_BINDIR");
-    if (!chosen.isEmpty())
-        return QString::fromLocal8Bit(chosen);
-    QVersionNumber best;
-    QString found;
+    int best = 0;
     const QDir root(QStringLiteral("/usr/lib/postgresql"));
-    for (const QString &version : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const QString bin = root.filePath(version + QStringLiteral("/bin"));
-        const QVersionNumber number = QVersionNumber::fromString(version);
-        if (QFileInfo::exists(bin + QStringLiteral("/initdb")) && number > best) {
-            best = number;
-            found = bin;
-        }
-    }
-    return found;
-}
-
-QString PgServer::dataDir() const
-{
-    return m_root + QStringLiteral("/data");
-}
-QString PgServer::socketDir() const
-{
-    return m_root + QStringLiteral("/sock");
+    for (const QString &version : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        if (QFileInfo::exists(root.filePath(version + QStringLiteral("/bin/initdb"))))
+            best = std::max(best, version.toInt());
+    return best ? root.filePath(QString::number(best) + QStringLiteral("/bin")) : QString();
 }
 
 QStringList PgServer::asServerUser(const QString &program) const
@@ -117,8 +80,6 @@ bool PgServer::run(const QStringList &command, QString *out, int timeoutMs)
     if (out)
         *out = output.trimmed();
     if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        if (!finished)
-            process.kill(), process.waitForFinished(5000);
         m_error =
             command.join(u' ') + QStringLiteral(": ") + output + QString::fromUtf8(process.readAllStandardError());
         return false;
@@ -133,30 +94,19 @@ bool PgServer::start()
         return false;
     }
     m_asNobody = ::geteuid() == 0;
-    QString base = QDir::tempPath();
-    if (m_asNobody && !reachableByOthers(base))
-        base = QStringLiteral("/tmp");
-    m_dir = std::make_unique<QTemporaryDir>(base + QStringLiteral("/calivento-pg-XXXXXX"));
+    // `nobody` must be able to walk down to it: /tmp is open to all, a private TMPDIR may not be.
+    m_dir = std::make_unique<QTemporaryDir>((m_asNobody ? QStringLiteral("/tmp") : QDir::tempPath()) +
+                                            QStringLiteral("/calivento-pg-XXXXXX"));
     if (!m_dir->isValid()) {
         m_error = QStringLiteral("no temporary folder");
         return false;
     }
     m_root = m_dir->path();
-    QDir(m_root).mkpath(QStringLiteral("data"));
-    QDir(m_root).mkpath(QStringLiteral("sock"));
-    if (m_asNobody) {
-        const passwd *nobody = ::getpwnam("nobody");
-        if (!nobody) {
-            m_error = QStringLiteral("no user `nobody` to run PostgreSQL as");
-            return false;
-        }
-        ::chmod(QFile::encodeName(m_root).constData(), 0755);
-        for (const QString &sub : {dataDir(), socketDir()})
-            if (::chown(QFile::encodeName(sub).constData(), nobody->pw_uid, nobody->pw_gid) != 0) {
-                m_error = QStringLiteral("cannot hand %1 to nobody").arg(sub);
-                return false;
-            }
-    }
+    QDir(m_root).mkpath(QStringLiteral("data")), QDir(m_root).mkpath(QStringLiteral("sock"));
+    // The server's own folders go to `nobody`, who must also be able to walk into the root.
+    if (m_asNobody && (::chmod(QFile::encodeName(m_root).constData(), 0755) != 0 ||
+                       !run({QStringLiteral("chown"), QStringLiteral("nobody:"), dataDir(), socketDir()})))
+        return false;
     // No fsync: the tests crash the server, never the machine, and the disk stays quiet.
     if (!run(asServerUser(QStringLiteral("initdb"))
              << QStringLiteral("-D") << dataDir() << QStringLiteral("-U") << QStringLiteral("postgres")
@@ -170,7 +120,6 @@ bool PgServer::start()
                                             "unix_socket_directories = '%2'\n"
                                             "fsync = off\n"
                                             "full_page_writes = off\n"
-                                            "max_connections = 100\n"
                                             "shared_buffers = 64MB\n"
                                             "log_min_messages = warning\n")
                                  .arg(m_port)
@@ -221,21 +170,12 @@ QString PgServer::url(const QString &database, const QString &user) const
     return QStringLiteral("postgresql:///") + database + u'?' + query.toString(QUrl::FullyEncoded);
 }
 
-bool PgServer::psql(const QString &database, const QString &sql, QString *out, const QString &user)
+bool PgServer::psql(const QString &database, const QString &sql, QString *out, const QString &user, bool isFile)
 {
     return run({binDir() + QStringLiteral("/psql"), QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-A"),
                 QStringLiteral("-t"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-h"),
                 socketDir(), QStringLiteral("-p"), QString::number(m_port), QStringLiteral("-U"), user,
-                QStringLiteral("-d"), database, QStringLiteral("-c"), sql},
-               out);
-}
-
-bool PgServer::psqlFile(const QString &database, const QString &file, QString *out, const QString &user)
-{
-    return run({binDir() + QStringLiteral("/psql"), QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-A"),
-                QStringLiteral("-t"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-h"),
-                socketDir(), QStringLiteral("-p"), QString::number(m_port), QStringLiteral("-U"), user,
-                QStringLiteral("-d"), database, QStringLiteral("-f"), file},
+                QStringLiteral("-d"), database, isFile ? QStringLiteral("-f") : QStringLiteral("-c"), sql},
                out);
 }
 

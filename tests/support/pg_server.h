@@ -17,7 +17,6 @@ namespace testsupport {
 class PgServer
 {
 public:
-    PgServer();
     ~PgServer(); // stops the server, whatever state it is in
 
     // Where PostgreSQL's programs are (/usr/lib/postgresql/<newest>/bin); empty when not installed.
@@ -27,12 +26,10 @@ public:
     bool start();
     // "fast" waits for the connections to end cleanly; "immediate" is a crash.
     bool stop(const QString &mode = QStringLiteral("fast"));
-    bool restart() { return startAgain(); }
     bool startAgain();
-    bool running() const { return m_running; }
     const QString &error() const { return m_error; }
 
-    QString socketDir() const;
+    QString socketDir() const { return m_root + QStringLiteral("/sock"); }
     int port() const { return m_port; }
     // The process id of the postmaster (for its CPU time); 0 when not running.
     qint64 postmasterPid() const;
@@ -41,15 +38,18 @@ public:
 
     // Runs SQL through psql as the given role; the output (unaligned, tuples only) in *out.
     bool psql(const QString &database, const QString &sql, QString *out = nullptr,
-              const QString &user = QStringLiteral("postgres"));
+              const QString &user = QStringLiteral("postgres"), bool isFile = false);
     bool psqlFile(const QString &database, const QString &file, QString *out = nullptr,
-                  const QString &user = QStringLiteral("postgres"));
+                  const QString &user = QStringLiteral("postgres"))
+    {
+        return psql(database, file, out, user, true);
+    }
     bool createDatabase(const QString &name);
 
 private:
     bool run(const QStringList &command, QString *out = nullptr, int timeoutMs = 60000);
     QStringList asServerUser(const QString &program) const;
-    QString dataDir() const;
+    QString dataDir() const { return m_root + QStringLiteral("/data"); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_root;
