@@ -803,22 +803,35 @@ constexpr const char *progressFiles[] = {"vents.nvl",  "corde.nvl",  "percu.nvl"
 
 } // namespace
 
-void Window::addChild()
+const store::Child *Window::chosenChild()
+{
+    const store::Child *selected = selectedChild();
+    if (!selected)
+        say(QStringLiteral("Choisissez d'abord un enfant dans la liste."));
+    return selected;
+}
+
+std::optional<QString> Window::readChildForm(store::Child &child)
 {
     const store::NameCheck check = store::checkFirstName(findChild<QLineEdit *>(QStringLiteral("E_prenom"))->text());
     if (!check.error.isEmpty()) {
         say(check.error);
-        return;
+        return std::nullopt;
     }
-    const QString name = check.name;
-    store::Child child;
-    child.firstName = name;
+    child.firstName = check.name;
     child.picture = findChild<QComboBox *>(QStringLiteral("Combo_image"))->currentData().toString();
-    QString className = findChild<QComboBox *>(QStringLiteral("Combo_classe_enfant"))->currentText().simplified();
-    if (className.isEmpty())
-        className = QStringLiteral("Ma classe");
+    const QString className = findChild<QComboBox *>(QStringLiteral("Combo_classe_enfant"))->currentText().simplified();
+    return className.isEmpty() ? store::Database::defaultClassName : className;
+}
+
+void Window::addChild()
+{
+    store::Child child;
+    const std::optional<QString> className = readChildForm(child);
+    if (!className)
+        return;
     ask<ChildChange>(
-        [child, className](store::Database &db) mutable {
+        [child, className = *className](store::Database &db) mutable {
             ChildChange change;
             change.first = db.children().empty();
             QString error;
@@ -861,25 +874,15 @@ void Window::addChild()
 
 void Window::editChild()
 {
-    const store::Child *selected = selectedChild();
-    if (!selected) {
-        say(QStringLiteral("Choisissez d'abord un enfant dans la liste."));
+    const store::Child *selected = chosenChild();
+    if (!selected)
         return;
-    }
-    const store::NameCheck check = store::checkFirstName(findChild<QLineEdit *>(QStringLiteral("E_prenom"))->text());
-    if (!check.error.isEmpty()) {
-        say(check.error);
-        return;
-    }
-    const QString name = check.name;
     store::Child child = *selected;
-    child.firstName = name;
-    child.picture = findChild<QComboBox *>(QStringLiteral("Combo_image"))->currentData().toString();
-    QString className = findChild<QComboBox *>(QStringLiteral("Combo_classe_enfant"))->currentText().simplified();
-    if (className.isEmpty())
-        className = QStringLiteral("Ma classe");
+    const std::optional<QString> className = readChildForm(child);
+    if (!className)
+        return;
     ask<ChildChange>(
-        [child, className](store::Database &db) mutable {
+        [child, className = *className](store::Database &db) mutable {
             ChildChange change;
             QString error;
             const auto klass = classNamed(db, className, &error);
@@ -902,11 +905,9 @@ void Window::editChild()
 
 void Window::removeChild()
 {
-    const store::Child *selected = selectedChild();
-    if (!selected) {
-        say(QStringLiteral("Choisissez d'abord un enfant dans la liste."));
+    const store::Child *selected = chosenChild();
+    if (!selected)
         return;
-    }
     const store::Child child = *selected;
     ask<int>(
         [id = child.id](store::Database &db) { return db.answerCount(id); },

@@ -15,6 +15,7 @@
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 class QButtonGroup;
 class QChartView;
@@ -124,6 +125,11 @@ private:
     void eraseEverything();
 
     store::stats::Span span() const;
+    // The child picked in the list, or nothing and a word to the adult.
+    const store::Child *chosenChild();
+    // The form's name, picture and class into the child; the class's name, or nothing when the
+    // name is refused (the adult is told why).
+    std::optional<QString> readChildForm(store::Child &child);
     const store::Child *selectedChild() const;
     void say(const QString &text);
     bool confirm(const QString &text, const QString &yes, const QString &no);
